@@ -1,0 +1,133 @@
+#include "engine/commandtemplate.h"
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+struct Variable
+{
+    QLatin1String name;
+    QString value;
+};
+
+QString ExpandArgument(const QString &argument, const std::array<Variable, 6> &variables)
+{
+    QString result;
+    result.reserve(argument.size());
+    qsizetype i = 0;
+    while (i < argument.size()) {
+        const Variable *match = nullptr;
+        if (argument.at(i) == QLatin1Char('$')) {
+            for (const Variable &variable : variables) {
+                if (QStringView(argument).mid(i).startsWith(variable.name)) {
+                    match = &variable;
+                    break;
+                }
+            }
+        }
+        if (match) {
+            result += match->value;
+            i += match->name.size();
+        } else {
+            result += argument.at(i);
+            ++i;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+QString ClockTime(double seconds)
+{
+    const long long s = static_cast<long long>(std::trunc(seconds));
+    return QString::asprintf("%02lld:%02lld:%02lld", s / 3600, (s % 3600) / 60, s % 60);
+}
+
+QString TimestampText(const QDateTime &when)
+{
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return QString::asprintf("%d-%02d-%02d %02d:%02d:%02d",
+                             d.year(),
+                             d.month(),
+                             d.day(),
+                             t.hour(),
+                             t.minute(),
+                             t.second());
+}
+
+QStringList SplitCommandLine(const QString &commandLine)
+{
+    QStringList arguments;
+    QString current;
+    bool inArgument = false;
+    bool inQuotes = false;
+    const qsizetype n = commandLine.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = commandLine.at(i);
+        if (c == QLatin1Char('\\')) {
+            qsizetype slashes = 0;
+            while (i < n && commandLine.at(i) == QLatin1Char('\\')) {
+                ++slashes;
+                ++i;
+            }
+            inArgument = true;
+            if (i < n && commandLine.at(i) == QLatin1Char('"')) {
+                current += QString(slashes / 2, QLatin1Char('\\'));
+                if (slashes % 2 == 1)
+                    current += QLatin1Char('"');
+                else
+                    inQuotes = !inQuotes;
+            } else {
+                current += QString(slashes, QLatin1Char('\\'));
+                --i;
+            }
+        } else if (c == QLatin1Char('"')) {
+            inArgument = true;
+            // Two quotes inside quotes stand for one literal quote.
+            if (inQuotes && i + 1 < n && commandLine.at(i + 1) == QLatin1Char('"')) {
+                current += QLatin1Char('"');
+                ++i;
+            } else {
+                inQuotes = !inQuotes;
+            }
+        } else if ((c == QLatin1Char(' ') || c == QLatin1Char('\t')) && !inQuotes) {
+            if (inArgument)
+                arguments.append(current);
+            current.clear();
+            inArgument = false;
+        } else {
+            current += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument)
+        arguments.append(current);
+    return arguments;
+}
+
+QStringList ExpandCommand(const QString &commandTemplate,
+                          const ConversionJob &job,
+                          const QString &outputDirectory,
+                          const QDateTime &now)
+{
+    const bool fromIntermediate = job.needsIntermediate == 1 && job.stage == 1;
+    // The intermediate file holds only the range, so it is read from its start. On a command
+    // line the blank after "00:00:00" only separated words; inside one argument it would make
+    // the time invalid, so it is left out here.
+    const QString start = fromIntermediate ? QStringLiteral("00:00:00") : ClockTime(job.beginTime);
+    const std::array<Variable, 6> variables{{
+        {QLatin1String("$INPUT_FILE"), fromIntermediate ? job.intermediatePath : job.sourcePath},
+        {QLatin1String("$START"), start},
+        {QLatin1String("$LENGTH"), ClockTime(job.endTime - job.beginTime)},
+        {QLatin1String("$TIMESTAMP"), TimestampText(now)},
+        {QLatin1String("$OUTPUT_DIR"), outputDirectory},
+        {QLatin1String("$OUTPUT_FILE"), job.outputName},
+    }};
+    QStringList arguments = SplitCommandLine(commandTemplate);
+    for (QString &argument : arguments)
+        argument = ExpandArgument(argument, variables);
+    return arguments;
+}

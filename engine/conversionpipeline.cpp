@@ -1,0 +1,118 @@
+#include "engine/conversionpipeline.h"
+
+#include "engine/commandtemplate.h"
+#include "engine/encoderrunner.h"
+#include "engine/errorlog.h"
+#include "engine/jobprogress.h"
+#include "engine/outputfiles.h"
+#include "engine/outputtypes.h"
+#include "engine/profilecatalog.h"
+#include "engine/sharedstate.h"
+
+#include <QDir>
+
+namespace {
+
+// Position 1 is the "Title" line; commands follow it.
+constexpr int FirstCommandPosition = 2;
+
+int RequiredLines(int outputType)
+{
+    return outputType == OutputType3G2 ? 6 : 4;
+}
+
+} // namespace
+
+ConversionPipeline::ConversionPipeline(SharedState &state,
+                                       ProfileCatalog &catalog,
+                                       EncoderRunner &runner,
+                                       JobProgress &progress)
+    : m_state(state)
+    , m_catalog(catalog)
+    , m_runner(runner)
+    , m_progress(progress)
+{}
+
+QString ConversionPipeline::ProfileProblem()
+{
+    if (!IsValidOutputType(m_state.outputType))
+        return QStringLiteral("no output type is chosen");
+    m_catalog.SetFile(QLatin1String(profileFileTable[size_t(m_state.outputType)].profileFile));
+    const int sections = m_catalog.ReadSectionNames(m_catalog.sectionNames);
+    if (sections == 0)
+        return QStringLiteral("the profile file %1 is missing or empty").arg(m_catalog.path());
+    if (m_state.selectedProfile < 0 || m_state.selectedProfile + 1 >= sections)
+        return QStringLiteral("no profile is selected");
+    const QString section = m_catalog.sectionNames.at(m_state.selectedProfile + 1);
+    const int lines = m_catalog.ReadSection(section, m_catalog.profileKeys, m_catalog.profileValues);
+    if (lines < RequiredLines(m_state.outputType)) {
+        return QStringLiteral("the profile [%1] has %2 lines; it needs a title and %3 commands")
+            .arg(section)
+            .arg(lines)
+            .arg(RequiredLines(m_state.outputType) - 1);
+    }
+    return {};
+}
+
+QStringList ConversionPipeline::Expand(int position) const
+{
+    const QString commandTemplate = m_catalog.profileValues.at(position - 1);
+    const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    return ExpandCommand(commandTemplate, job, m_state.outputDirectory, now());
+}
+
+void ConversionPipeline::ConvertJob()
+{
+    QDir::setCurrent(m_state.engineDirectory);
+    // Reads the profile afresh, so an edit between two jobs of a batch is seen.
+    const QString problem = ProfileProblem();
+    if (!problem.isEmpty()) {
+        AppendToLog(QStringLiteral("ERROR:   job %1 not converted: %2.\n")
+                        .arg(m_state.currentJobIndex + 1)
+                        .arg(problem));
+        return;
+    }
+    const bool threeG2 = m_state.outputType == OutputType3G2;
+    const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    const QString firstTemp = FirstTempFile(m_state.outputDirectory, job.outputName);
+    const QString secondTemp = SecondTempFile(m_state.outputDirectory, job.outputName);
+
+    // Pass 1. Expanded before the stage changes: a finished intermediate export set stage 1,
+    // which makes the command read the intermediate file.
+    QStringList command = Expand(FirstCommandPosition);
+    m_progress.SetJobStage(1);
+    m_runner.RunWithPipes(command);
+    const QString intermediate = m_state.jobs.copyOut(m_state.currentJobIndex).intermediatePath;
+    if (m_state.cancelRequested) {
+        m_progress.SetJobStage(9);
+        DeleteFileIfAny(intermediate);
+        return;
+    }
+    DeleteFileIfAny(intermediate);
+    m_runner.EndEncoder();
+    m_runner.WaitForEncoderExit(5000);
+
+    // Passes 2 and 3.
+    command = Expand(FirstCommandPosition + 1);
+    m_progress.SetJobStage(2);
+    m_runner.RunAndWait(command);
+    if (m_state.cancelRequested) {
+        m_progress.SetJobStage(9);
+        return;
+    }
+    m_runner.RunAndWait(Expand(FirstCommandPosition + 2));
+    DeleteFileIfAny(firstTemp);
+
+    if (!threeG2)
+        return;
+    // Passes 4 and 5, 3G2 only.
+    command = Expand(FirstCommandPosition + 3);
+    m_progress.SetJobStage(3);
+    m_runner.RunAndWait(command);
+    if (m_state.cancelRequested) {
+        m_progress.SetJobStage(9);
+        return;
+    }
+    m_runner.RunAndWait(Expand(FirstCommandPosition + 4));
+    DeleteFileIfAny(secondTemp);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+class QProcess;
+class JobProgress;
+struct SharedState;
+
+// Runs the profile's commands as child processes, each in a session of its own, with their
+// arguments as a list (no shell ever sees a file name). Every wait sleeps until the next event
+// and dispatches it, so the window stays live and the processor free; every wait ends early
+// when cancelRequested is set.
+class EncoderRunner
+{
+public:
+    EncoderRunner(SharedState &state, JobProgress &progress);
+    ~EncoderRunner();
+
+    // Starts the encoder with its output and error merged on one pipe and its input kept
+    // open, and feeds the output to JobProgress in chunks of at most 255 bytes until the child
+    // ends or the user cancels. A child that cannot start is logged as "CreateProcess".
+    void RunWithPipes(const QStringList &command);
+    // Starts a finishing tool with no input or output and waits for it; on cancellation it is
+    // killed. A tool that cannot start is skipped without a log entry.
+    void RunAndWait(const QStringList &command);
+
+    // Ends the encoder of RunWithPipes: closes its output pipe, writes "q" (ffmpeg's quit
+    // command) to its input and closes that. Does nothing the second time.
+    void EndEncoder();
+    // Waits, dispatching events, until the encoder has exited; kills it after timeoutMs.
+    void WaitForEncoderExit(int timeoutMs);
+    // Kills the child of a running RunAndWait and waits until it is gone.
+    void TerminateWaitedChild();
+
+    bool encoderPipesOpen() const { return m_outputOpen || m_inputOpen; }
+
+private:
+    // Resolves the program (current directory first, then PATH) and starts the process;
+    // false with errno-style code in errorCode when it cannot.
+    bool CreateChildProcess(QProcess &process, const QStringList &command, int &errorCode);
+    void ReadEncoderOutput();
+    static void Terminate(QProcess &process);
+
+    SharedState &m_state;
+    JobProgress &m_progress;
+    std::unique_ptr<QProcess> m_encoder;
+    bool m_outputOpen = false;
+    bool m_inputOpen = false;
+    QProcess *m_waited = nullptr;
+};

@@ -1,0 +1,52 @@
+#include "engine/errorlog.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstring>
+
+namespace {
+
+bool AppendTo(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Text))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+QString UserStateDirectory()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QLatin1String("/.local/state");
+    const QString dir = base + QLatin1String("/mivartel");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/');
+}
+
+void AppendToLog(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    if (!AppendTo(QStringLiteral("log.txt"), bytes))
+        AppendTo(UserStateDirectory() + QLatin1String("log.txt"), bytes);
+}
+
+QString ApiErrorEntry(const char *apiName, int errorCode)
+{
+    // The message ends with a line break of its own, so the closing period stands alone.
+    const QString message = QString::fromLocal8Bit(std::strerror(errorCode)) + QLatin1Char('\n');
+    return QStringLiteral("ERROR:   API         =   %1.\n"
+                          "       error   code   =   %2.\n"
+                          "       message         =   %3.\n")
+        .arg(QString::fromLatin1(apiName))
+        .arg(errorCode)
+        .arg(message);
+}
+
+void LogApiError(const char *apiName, int errorCode)
+{
+    AppendToLog(ApiErrorEntry(apiName, errorCode));
+}

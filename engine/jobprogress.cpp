@@ -1,0 +1,45 @@
+#include "engine/jobprogress.h"
+
+#include "engine/encoderstatus.h"
+#include "engine/sharedstate.h"
+#include "engine/tickcount.h"
+
+JobProgress::JobProgress(SharedState &state)
+    : m_state(state)
+{}
+
+void JobProgress::ParseEncoderOutput(std::string_view chunk)
+{
+    ParseEncoderOutput(chunk, TickCount());
+}
+
+void JobProgress::ParseEncoderOutput(std::string_view chunk, quint32 now)
+{
+    if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
+        return;
+    ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    const EncoderStatus status = EncoderStatus::Parse(chunk);
+    if (status.frames) {
+        // Unsigned difference: right across a wrap of the tick counter.
+        const quint32 elapsed = now - m_state.jobStartTick;
+        // In the very millisecond the job began there is no speed yet: keep the last one.
+        if (elapsed > 0)
+            job.framesPerSecond = *status.frames * 1000.0 / double(elapsed);
+    }
+    if (status.sizeKB)
+        job.sizeKB = *status.sizeKB;
+    if (status.seconds)
+        job.encodedTime = *status.seconds;
+    m_state.jobs.replace(m_state.currentJobIndex, job);
+    m_state.RepaintProgressCell();
+}
+
+void JobProgress::SetJobStage(int stage)
+{
+    if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
+        return;
+    ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    job.stage = stage;
+    m_state.jobs.replace(m_state.currentJobIndex, job);
+    m_state.RepaintProgressCell();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <string_view>
+
+struct SharedState;
+
+// Writes what the engine learns of the current job (the one at currentJobIndex) into its
+// record and has its Progress cell repainted.
+class JobProgress
+{
+public:
+    explicit JobProgress(SharedState &state);
+
+    // Takes one chunk of the encoder's output: frames per second since jobStartTick, the size
+    // and the time reached. Figures missing from the chunk keep their previous values.
+    void ParseEncoderOutput(std::string_view chunk);
+    // The same, with the tick count (milliseconds) of the moment the chunk arrived.
+    void ParseEncoderOutput(std::string_view chunk, quint32 now);
+    void SetJobStage(int stage);
+
+private:
+    SharedState &m_state;
+};

@@ -1,0 +1,91 @@
+#include "page/batchconversion.h"
+
+#include "engine/cellrepainter.h"
+#include "engine/conversionpipeline.h"
+#include "engine/encoderrunner.h"
+#include "engine/intermediateexporter.h"
+#include "engine/outputfiles.h"
+#include "engine/sharedstate.h"
+#include "engine/tickcount.h"
+
+#include <QFileInfo>
+
+BatchConversion::BatchConversion(SharedState &state,
+                                 ConversionPipeline &pipeline,
+                                 EncoderRunner &runner)
+    : m_state(state)
+    , m_pipeline(pipeline)
+    , m_runner(runner)
+{}
+
+void BatchConversion::RunJobs(int jobCount)
+{
+    m_state.cancelRequested = 0;
+    m_state.jobs.resetProgress();
+    if (jobCount > 0)
+        m_state.RepaintCells(0, jobCount - 1, JobColumn::Progress);
+    for (m_state.currentJobIndex = 0; m_state.currentJobIndex < jobCount;
+         ++m_state.currentJobIndex) {
+        // Jobs may have been removed from under a stopped batch's caller; never run past them.
+        if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
+            break;
+        if (m_state.jobs.copyOut(m_state.currentJobIndex).needsIntermediate == 1 && m_exporter) {
+            m_exporter->ExportIntermediate(m_state.currentJobIndex);
+            if (m_state.cancelRequested)
+                break;
+        }
+        m_state.jobStartTick = TickCount();
+        m_pipeline.ConvertJob();
+        if (m_state.cancelRequested)
+            break;
+        FinishJob();
+    }
+}
+
+void BatchConversion::FinishJob()
+{
+    ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    const QFileInfo result(FinalFile(m_state.outputDirectory, job.outputName, m_state.outputType));
+    // Exit codes carry nothing; the final file is the only proof of a conversion.
+    if (result.isFile() && result.size() > 0)
+        job.finished = 1;
+    else
+        job.failed = 1;
+    m_state.jobs.replace(m_state.currentJobIndex, job);
+    m_state.RepaintProgressCell();
+}
+
+void BatchConversion::StopConverting()
+{
+    m_state.cancelRequested = 1;
+    if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
+        return;
+    const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    const QString &dir = m_state.outputDirectory;
+    const QString &name = job.outputName;
+    switch (job.stage) {
+    case 1:
+        // "q" makes the encoder close its file properly; it is deleted once the encoder is gone.
+        m_runner.EndEncoder();
+        m_runner.WaitForEncoderExit(5000);
+        DeleteFileIfAny(FirstTempFile(dir, name));
+        break;
+    case 2:
+        // The tool is killed first, so it cannot create its file after the deletion.
+        m_runner.TerminateWaitedChild();
+        DeleteFileIfAny(FirstTempFile(dir, name));
+        if (m_state.outputType == 0 || m_state.outputType == 1)
+            DeleteFileIfAny(FinalFile(dir, name, m_state.outputType));
+        else if (m_state.outputType == 2)
+            DeleteFileIfAny(SecondTempFile(dir, name));
+        break;
+    case 3:
+        m_runner.TerminateWaitedChild();
+        DeleteFileIfAny(FirstTempFile(dir, name));
+        DeleteFileIfAny(SecondTempFile(dir, name));
+        DeleteFileIfAny(FinalFile(dir, name, 2));
+        break;
+    default:
+        break;
+    }
+}

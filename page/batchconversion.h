@@ -1,0 +1,35 @@
+#pragma once
+
+class ConversionPipeline;
+class EncoderRunner;
+class IntermediateExporter;
+struct SharedState;
+
+// The batch loop of Start Converting and the clean-up of Stop Converting, free of widgets so
+// that the page and the console front end share them.
+class BatchConversion
+{
+public:
+    BatchConversion(SharedState &state, ConversionPipeline &pipeline, EncoderRunner &runner);
+
+    // RealMedia jobs are exported through it first; without one they go to the encoder as
+    // they are.
+    void SetIntermediateExporter(IntermediateExporter *exporter) { m_exporter = exporter; }
+
+    // Clears cancelRequested, resets every job's progress and converts jobs 0..jobCount-1 in
+    // order, until the last is done or the user stops. A job whose final file is missing or
+    // empty afterwards is marked failed instead of finished, and the batch goes on.
+    void RunJobs(int jobCount);
+
+    // Sets cancelRequested, ends the running child and deletes the current job's partial
+    // files by its stage. Safe to call again for the same job.
+    void StopConverting();
+
+private:
+    void FinishJob();
+
+    SharedState &m_state;
+    ConversionPipeline &m_pipeline;
+    EncoderRunner &m_runner;
+    IntermediateExporter *m_exporter = nullptr;
+};

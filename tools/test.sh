@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up a fresh machine, builds, checks the formatting and runs every test.
+# --sanitize runs the same tests on the address and undefined-behaviour build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh
+
+if [ -n "${CI:-}" ]; then
+    files=$(git ls-files '*.cpp' '*.h')
+    if [ -n "$files" ]; then
+        clang-format --dry-run --Werror $files
+    fi
+fi
+
+dir=$(tools/build.sh "$@" | tail -n 1)
+export QT_QPA_PLATFORM=offscreen
+export QT_MEDIA_BACKEND=ffmpeg
+export ASAN_OPTIONS=detect_leaks=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$dir" --output-on-failure --timeout 300
