@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Media made at test time with ffmpeg's lavfi sources, so no clip is ever committed.
+namespace TestMedia {
+
+// Writes a clip of testsrc picture and a sine tone; extra arguments go before the output
+// (codecs, container). Returns false (with ffmpeg's output in *log) when ffmpeg fails.
+bool MakeClip(const QString &path,
+              double seconds,
+              const QStringList &extraArguments = {},
+              QString *log = nullptr);
+// Runs ffprobe and returns its "key=value" lines for the given -show_entries.
+QString Probe(const QString &path, const QString &entries);
+// One value of Probe's output, such as "format=duration" or "stream codec_name" lines.
+QStringList ProbeValues(const QString &path, const QString &entries, const QString &key);
+
+} // namespace TestMedia
