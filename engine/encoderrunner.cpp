@@ -159,9 +159,11 @@ void EncoderRunner::WaitForEncoderExit(int timeoutMs)
     if (!m_encoder || m_encoder->state() == QProcess::NotRunning)
         return;
     const QDeadlineTimer deadline(timeoutMs);
-    QTimer wakeUp; // only there to end the sleep at the deadline
-    wakeUp.setSingleShot(true);
-    wakeUp.start(timeoutMs);
+    // Only there to end the sleep at the deadline. It repeats, because a timer may fire a
+    // little before the deadline, and a sleep after that would have nothing to wake it.
+    QTimer wakeUp;
+    wakeUp.setTimerType(Qt::PreciseTimer);
+    wakeUp.start(qMax(1, timeoutMs / 4));
     while (m_encoder->state() != QProcess::NotRunning && !deadline.hasExpired())
         WaitAndPumpMessages();
     if (m_encoder->state() != QProcess::NotRunning)
