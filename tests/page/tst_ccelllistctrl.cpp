@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -62,6 +63,7 @@ private slots:
     void textIsAlignedAndEllipsised();
     void ampersandShowsAsItself();
     void selectionColourFollowsFocus();
+    void imageSitsBeforeTheText();
     void mouseAndKeys();
     void rowCountAndSelectRow();
 
@@ -376,6 +378,45 @@ void TestCCellListCtrl::selectionColourFollowsFocus()
     noFocus = Rgb(10, 200, 30);
     shot = Shot();
     QCOMPARE(colourAt(shot, 1, JobColumn::Source), QColor(10, 200, 30));
+}
+
+void TestCCellListCtrl::imageSitsBeforeTheText()
+{
+    // Left half red, right half transparent.
+    QPixmap image(8, 8);
+    image.fill(Qt::transparent);
+    QPainter(&image).fillRect(0, 0, 4, 8, Qt::red);
+    const QList<QPixmap> images{image};
+    m_list->SetImageList(&images);
+    m_list->SetItemCount(2);
+    m_list->SelectRow(1);
+    m_provider.fill = [](CellInfo &info) {
+        if (info.column == JobColumn::Source) {
+            info.imageIndex = 0;
+            info.text = QStringLiteral("W");
+        }
+    };
+    const QImage shot = Shot();
+    QVERIFY(m_provider.requests.first().imageList == &images);
+    const QColor base = m_list->palette().color(QPalette::Active, QPalette::Base);
+    const QColor highlight = m_list->palette().color(QPalette::Active, QPalette::Highlight);
+    for (int row : {0, 1}) {
+        const QRect cell = m_list->CellRect(row, JobColumn::Source);
+        const int y = cell.top() + (cell.height() - 8) / 2 + 4;
+        // One pixel in from the cell's edge; a selected row blends a quarter of its colour in.
+        const QColor red = shot.pixelColor(cell.left() + 1, y);
+        const QColor expected = row == 0 ? QColor(Qt::red)
+                                         : QColor((255 * 3 + highlight.red()) / 4,
+                                                  highlight.green() / 4,
+                                                  highlight.blue() / 4);
+        QVERIFY2(qAbs(red.red() - expected.red()) <= 2 && qAbs(red.green() - expected.green()) <= 2
+                     && qAbs(red.blue() - expected.blue()) <= 2,
+                 qPrintable(red.name()));
+        QCOMPARE(shot.pixelColor(cell.left() + 7, y), base); // the plain background behind it
+    }
+    const QRect cell = m_list->CellRect(0, JobColumn::Source);
+    const QRect ink = Ink(shot, cell.adjusted(9, 0, 0, 0), base.rgb());
+    QVERIFY(ink.left() >= cell.left() + 11);
 }
 
 void TestCCellListCtrl::mouseAndKeys()
