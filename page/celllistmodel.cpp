@@ -1,5 +1,7 @@
 #include "page/celllistmodel.h"
 
+#include <algorithm>
+
 int CellListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rowCount;

@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
-#include <algorithm>
 
 // The rows of a CCellListCtrl are virtual: this model knows only how many there are and the
 // headings of the columns. Cell contents come from the list's CellInfoProvider when painting.
