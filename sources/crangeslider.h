@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+
+// A horizontal slider with two thumbs that selects [leftPos, rightPos] inside
+// [lowerBound, upperBound] (seconds, on the main page). The user drags either thumb, drags the
+// bar between them, or uses Left/Right (with Shift to move the right end alone). Every change is
+// reported synchronously with rangeChanged; the page may call back into the slider from its
+// handler.
+class CRangeSlider : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Which part a notification is about (the wParam of rangeChanged).
+    enum Part : int { LeftThumb = 0, RightThumb = 1, MiddleBar = 2 };
+
+    explicit CRangeSlider(QWidget *parent = nullptr);
+
+    // The smaller value becomes the lower bound; then the positions are clamped into the bounds.
+    void SetBounds(double a, double b);
+    // Sets both positions as given (a left above the right is kept), then clamps them.
+    void SetPositions(double left, double right);
+    void GetPositions(double &left, double &right) const;
+    // Brings the positions back into the bounds, notifying every change.
+    void ClampPositions();
+
+    double LowerBound() const { return m_lowerBound; }
+    double UpperBound() const { return m_upperBound; }
+    double LeftPos() const { return m_leftPos; }
+    double RightPos() const { return m_rightPos; }
+    // Where the thumbs were last painted; empty before the first paint.
+    QRect LeftThumbRect() const { return m_leftThumbRect; }
+    QRect RightThumbRect() const { return m_rightThumbRect; }
+    // The pixel offset of a value along the track, as the thumbs are placed.
+    int PixelOf(double value) const;
+
+    QSize sizeHint() const override;
+
+signals:
+    // lParam 0: a change; wParam 1 when the right end changed alone, 2 when both ends moved
+    // together, 0 otherwise. lParam 1: a mouse drag ended; wParam is the dragged Part.
+    void rangeChanged(int wParam, int lParam);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    // Value per pixel; 0 when the range is empty or the control too narrow for a track.
+    double ValuePerPixel() const;
+    void TakeBackgroundSnapshot();
+
+    double m_lowerBound = 0.0;
+    double m_upperBound = 1.0;
+    double m_leftPos = 0.0;
+    double m_rightPos = 1.0;
+    int m_thumbWidth = 10;
+    int m_trackLength = 0;
+    bool m_dragging = false;
+    int m_dragPart = LeftThumb;
+    int m_dragOffsetX = 0;
+    QRect m_leftThumbRect;
+    QRect m_rightThumbRect;
+    QPixmap m_backgroundCache; // the parent's pixels under the control at the first paint
+    bool m_hasBackground = false;
+};
