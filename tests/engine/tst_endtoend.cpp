@@ -115,32 +115,52 @@ private slots:
         QCOMPARE(f.LogText(), QString());
     }
 
-    void aacProfile()
+    void aacAnd3g2Profiles_data()
     {
-        EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = 1;
-        f.state.selectedProfile = 2; // 320x240 MPEG-4
-        AddJob(f, m_clip, "aac source.mp4", 0, 9);
-        f.Run();
-        QCOMPARE(f.state.jobs.copyOut(0).finished, 1);
-        CheckResult(
-            f.state.outputDirectory + "aac source.3gp", {"3gp4", "mpeg4", "aac", "320x240"}, 9);
-        QCOMPARE(f.OutputFiles(), QStringList{"aac source.3gp"});
+        QTest::addColumn<int>("outputType");
+        QTest::addColumn<int>("profile");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<double>("begin");
+        QTest::addColumn<double>("end");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("brand");
+        QTest::addColumn<QString>("video");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("3GP AAC, 320x240 MPEG-4")
+            << 1 << 2 << "aac source.mp4" << 0.0 << 9.0 << "aac source.3gp"
+            << "3gp4"
+            << "mpeg4"
+            << "320x240";
+        QTest::newRow("3G2 AAC, 176x144 MPEG-4")
+            << 2 << 1 << "for cdma.mov" << 3.0 << 11.0 << "for cdma.3g2"
+            << "3g2a"
+            << "mpeg4"
+            << "176x144";
+        QTest::newRow("3G2 AAC, 128x96 H.263") << 2 << 3 << "small.avi" << 1.0 << 4.0 << "small.3g2"
+                                               << "3g2a"
+                                               << "h263"
+                                               << "128x96";
     }
-
-    void threeG2Profile()
+    void aacAnd3g2Profiles()
     {
+        QFETCH(int, outputType);
+        QFETCH(int, profile);
+        QFETCH(QString, source);
+        QFETCH(double, begin);
+        QFETCH(double, end);
+        QFETCH(QString, result);
+        QFETCH(QString, brand);
+        QFETCH(QString, video);
+        QFETCH(QString, size);
         EngineFixture f;
         f.CopyShippedProfiles();
-        f.state.outputType = 2;
-        f.state.selectedProfile = 1; // 176x144 MPEG-4
-        AddJob(f, m_clip, "for cdma.mov", 3, 11);
+        f.state.outputType = outputType;
+        f.state.selectedProfile = profile;
+        AddJob(f, m_clip, source, begin, end);
         f.Run();
         QCOMPARE(f.state.jobs.copyOut(0).finished, 1);
-        CheckResult(
-            f.state.outputDirectory + "for cdma.3g2", {"3g2a", "mpeg4", "aac", "176x144"}, 8);
-        QCOMPARE(f.OutputFiles(), QStringList{"for cdma.3g2"});
+        CheckResult(f.state.outputDirectory + result, {brand, video, "aac", size}, end - begin);
+        QCOMPARE(f.OutputFiles(), QStringList{result});
     }
 
     void stopInPassOneOrTwoLeavesNoPartialFile_data()
