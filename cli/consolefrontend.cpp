@@ -35,16 +35,20 @@ QString WithSlash(QString directory)
 
 } // namespace
 
-ConsoleFrontEnd::ConsoleFrontEnd(const QString &programDirectory, QTextStream &out, QTextStream &err)
+ConsoleFrontEnd::ConsoleFrontEnd(const QString &programDirectory,
+                                 QTextStream &out,
+                                 QTextStream &err)
     : m_progress(m_state)
     , m_runner(m_state, m_progress)
     , m_pipeline(m_state, m_catalog, m_runner, m_progress)
     , m_batch(m_state, m_pipeline, m_runner)
+    , m_transcode(m_state, m_exporter)
     , m_out(out)
     , m_err(err)
 {
     m_state.SetProgramDirectory(programDirectory);
     m_state.repainter = this;
+    m_batch.SetIntermediateExporter(&m_transcode);
 }
 
 int ConsoleFrontEnd::Run(const QStringList &arguments)
@@ -64,7 +68,8 @@ int ConsoleFrontEnd::Usage(const QString &problem)
     return UsageError;
 }
 
-std::optional<ConsoleFrontEnd::Options> ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
+std::optional<ConsoleFrontEnd::Options>
+ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
 {
     Options options;
     bool onlyFiles = false;
@@ -82,11 +87,10 @@ std::optional<ConsoleFrontEnd::Options> ConsoleFrontEnd::ParseArguments(const QS
             options.list = true;
             continue;
         }
-        const bool takesValue = argument == QLatin1String("--type")
-                                || argument == QLatin1String("--profile")
-                                || argument == QLatin1String("--output")
-                                || argument == QLatin1String("--begin")
-                                || argument == QLatin1String("--end");
+        const bool takesValue
+            = argument == QLatin1String("--type") || argument == QLatin1String("--profile")
+              || argument == QLatin1String("--output") || argument == QLatin1String("--begin")
+              || argument == QLatin1String("--end");
         if (!takesValue) {
             Usage(QStringLiteral("unknown option %1").arg(argument));
             return std::nullopt;
@@ -136,10 +140,11 @@ QStringList ConsoleFrontEnd::ProfileTitles(int outputType, int &defaultIndex)
     m_catalog.SetFile(QLatin1String(profileFileTable[size_t(outputType)].profileFile));
     if (!m_catalog.HasSection(QStringLiteral("Info")))
         return {};
-    defaultIndex = std::atoi(m_catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile"))
-                                 .toLocal8Bit()
-                                 .constData())
-                   - 1;
+    defaultIndex
+        = std::atoi(m_catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile"))
+                        .toLocal8Bit()
+                        .constData())
+          - 1;
     QStringList titles;
     const int count = m_catalog.ReadSectionNames(m_catalog.sectionNames);
     for (int i = 1; i < count; ++i)
