@@ -44,7 +44,8 @@ QString ConversionPipeline::ProfileProblem()
     if (m_state.selectedProfile < 0 || m_state.selectedProfile + 1 >= sections)
         return QStringLiteral("no profile is selected");
     const QString section = m_catalog.sectionNames.at(m_state.selectedProfile + 1);
-    const int lines = m_catalog.ReadSection(section, m_catalog.profileKeys, m_catalog.profileValues);
+    const int lines
+        = m_catalog.ReadSection(section, m_catalog.profileKeys, m_catalog.profileValues);
     if (lines < RequiredLines(m_state.outputType)) {
         return QStringLiteral("the profile [%1] has %2 lines; it needs a title and %3 commands")
             .arg(section)

@@ -46,7 +46,9 @@ EncoderRunner::~EncoderRunner()
         Terminate(*m_encoder);
 }
 
-bool EncoderRunner::CreateChildProcess(QProcess &process, const QStringList &command, int &errorCode)
+bool EncoderRunner::CreateChildProcess(QProcess &process,
+                                       const QStringList &command,
+                                       int &errorCode)
 {
     errorCode = 0;
     const QString program = command.isEmpty() ? QString() : ResolveProgram(command.first());

@@ -76,10 +76,8 @@ std::optional<double> ClockSeconds(std::string_view text)
 
 // The field of up to width characters after the token, if the token is found and the text
 // from it to the chunk's end is at least minimumTail characters long.
-std::optional<std::string_view> FieldAfter(std::string_view chunk,
-                                           std::string_view token,
-                                           size_t width,
-                                           size_t minimumTail)
+std::optional<std::string_view>
+FieldAfter(std::string_view chunk, std::string_view token, size_t width, size_t minimumTail)
 {
     const size_t at = chunk.find(token);
     if (at == std::string_view::npos || chunk.size() - at < minimumTail)

@@ -61,7 +61,9 @@ int ProfileCatalog::ReadSectionNames(QStringList &names) const
     return int(names.size());
 }
 
-int ProfileCatalog::ReadSection(const QString &section, QStringList &keys, QStringList &values) const
+int ProfileCatalog::ReadSection(const QString &section,
+                                QStringList &keys,
+                                QStringList &values) const
 {
     keys.clear();
     values.clear();

@@ -1,0 +1,158 @@
+// Converts a 60-second clip through ConvertJob, then runs the same expanded commands
+// directly, and prints the wall-time ratio and the program's own processor time as a share
+// of the wall time. Usage: convertbench [rounds]
+#include "engine/cellrepainter.h"
+#include "engine/commandtemplate.h"
+#include "engine/conversionpipeline.h"
+#include "engine/encoderrunner.h"
+#include "engine/jobprogress.h"
+#include "engine/outputtypes.h"
+#include "engine/profilecatalog.h"
+#include "engine/sharedstate.h"
+#include "engine/tickcount.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+double OwnCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct CountingRepainter : CellRepainter
+{
+    int repaints = 0;
+    void RepaintCells(int, int, int) override { ++repaints; }
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool MakeClip(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 {"-nostdin",
+                  "-v",
+                  "error",
+                  "-y",
+                  "-f",
+                  "lavfi",
+                  "-i",
+                  "testsrc=size=640x480:rate=25:duration=60",
+                  "-f",
+                  "lavfi",
+                  "-i",
+                  "sine=frequency=440:duration=60",
+                  "-c:v",
+                  "mpeg4",
+                  "-q:v",
+                  "3",
+                  "-c:a",
+                  "aac",
+                  "file:" + path});
+    return ffmpeg.waitForFinished(300000) && ffmpeg.exitCode() == 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    QTemporaryDir work;
+    const QString clip = work.filePath("sixty seconds.mp4");
+    if (!MakeClip(clip)) {
+        std::fprintf(stderr, "cannot make the clip\n");
+        return 1;
+    }
+
+    SharedState state;
+    CountingRepainter repainter;
+    state.repainter = &repainter;
+    state.SetProgramDirectory(QCoreApplication::applicationDirPath());
+    ProfileCatalog catalog;
+    JobProgress progress(state);
+    EncoderRunner runner(state, progress);
+    ConversionPipeline pipeline(state, catalog, runner, progress);
+
+    std::printf("%-6s %10s %10s %8s %10s %9s\n",
+                "type",
+                "engine s",
+                "direct s",
+                "ratio",
+                "own cpu %",
+                "repaints");
+    for (int type = 0; type < int(profileFileTable.size()); ++type) {
+        state.outputType = type;
+        QDir::setCurrent(state.engineDirectory);
+        catalog.SetFile(QLatin1String(profileFileTable[size_t(type)].profileFile));
+        state.selectedProfile
+            = catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile")).toInt()
+              - 1;
+        std::vector<double> engineWall, directWall, cpuShare;
+        int repaints = 0;
+        for (int round = 0; round < rounds; ++round) {
+            // Through the engine.
+            QDir(work.filePath("engine")).removeRecursively();
+            QDir().mkpath(work.filePath("engine"));
+            state.outputDirectory = work.filePath("engine") + '/';
+            state.jobs.removeAll();
+            state.jobs.append(ConversionJob::ForSource(clip, 60));
+            state.currentJobIndex = 0;
+            state.cancelRequested = 0;
+            repainter.repaints = 0;
+            const double cpuBefore = OwnCpuSeconds();
+            QElapsedTimer wall;
+            wall.start();
+            state.jobStartTick = TickCount();
+            pipeline.ConvertJob();
+            const double engineSeconds = double(wall.nsecsElapsed()) / 1e9;
+            cpuShare.push_back((OwnCpuSeconds() - cpuBefore) / engineSeconds * 100.0);
+            engineWall.push_back(engineSeconds);
+            repaints = repainter.repaints;
+
+            // The same commands, run one after another by hand.
+            QDir(work.filePath("direct")).removeRecursively();
+            QDir().mkpath(work.filePath("direct"));
+            const ConversionJob job = ConversionJob::ForSource(clip, 60);
+            pipeline.ProfileProblem(); // loads the profile's commands
+            const QStringList templates = catalog.profileValues.mid(1);
+            wall.restart();
+            for (const QString &commandTemplate : templates) {
+                QStringList command = ExpandCommand(commandTemplate,
+                                                    job,
+                                                    work.filePath("direct") + '/',
+                                                    QDateTime::currentDateTime());
+                QProcess process;
+                process.setProcessChannelMode(QProcess::MergedChannels);
+                process.start(command.takeFirst(), command);
+                process.waitForFinished(-1);
+                process.readAll();
+            }
+            directWall.push_back(double(wall.nsecsElapsed()) / 1e9);
+        }
+        const double e = Median(engineWall);
+        const double d = Median(directWall);
+        std::printf(
+            "%-6d %10.3f %10.3f %8.3f %10.2f %9d\n", type, e, d, e / d, Median(cpuShare), repaints);
+    }
+    std::printf("targets: ratio <= 1.03, own cpu < 2 %%\n");
+    return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "engine/cellrepainter.h"
+#include "engine/conversionpipeline.h"
+#include "engine/encoderrunner.h"
+#include "engine/jobprogress.h"
+#include "engine/profilecatalog.h"
+#include "engine/sharedstate.h"
+#include "page/batchconversion.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
+
+// The engine wired as the window wires it, in a program folder and an output folder of its
+// own. onRepaint sees every repaint request, so a test can act at a chosen moment of a batch.
+struct EngineFixture : CellRepainter
+{
+    QTemporaryDir programDir;
+    QTemporaryDir outputDir;
+    SharedState state;
+    ProfileCatalog catalog;
+    JobProgress progress{state};
+    EncoderRunner runner{state, progress};
+    ConversionPipeline pipeline{state, catalog, runner, progress};
+    BatchConversion batch{state, pipeline, runner};
+    std::function<void(int row, int column)> onRepaint;
+
+    EngineFixture()
+    {
+        state.SetProgramDirectory(programDir.path());
+        QDir().mkpath(state.engineDirectory);
+        state.outputDirectory = outputDir.path() + QLatin1Char('/');
+        state.repainter = this;
+    }
+
+    void RepaintCells(int firstRow, int, int column) override
+    {
+        if (onRepaint)
+            onRepaint(firstRow, column);
+    }
+
+    void WriteProfile(const QString &fileName, const QByteArray &text) const
+    {
+        QFile file(state.engineDirectory + QLatin1Char('/') + fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write the profile %s", qPrintable(fileName));
+        file.write(text);
+    }
+
+    void CopyShippedProfiles() const
+    {
+        for (const char *name :
+             {"3GP_AMR_Profile.ini", "3GP_AAC_Profile.ini", "3GP2_AAC_Profile.ini"}) {
+            QFile::copy(QStringLiteral(MIVARTEL_SOURCE_DIR "/app/") + QLatin1String(name),
+                        state.engineDirectory + QLatin1Char('/') + QLatin1String(name));
+        }
+    }
+
+    QString LogText() const
+    {
+        QFile log(state.engineDirectory + QLatin1String("/log.txt"));
+        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+    }
+
+    QStringList OutputFiles() const
+    {
+        return QDir(outputDir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    void Run()
+    {
+        state.converting = 1;
+        batch.RunJobs(state.jobs.count());
+        state.converting = 0;
+    }
+};

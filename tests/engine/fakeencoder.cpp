@@ -1,0 +1,77 @@
+// A stand-in encoder for the runner's and the pipeline's tests. Options, in any order:
+//   --record FILE   append its arguments (one line, separated by "|") to FILE
+//   --write FILE    create FILE with a few bytes (its "output")
+//   --status N      print N ffmpeg-like status lines, 20 ms apart
+//   --stderr-only   print the status lines to standard error only
+//   --hang          after the status lines, wait for "q" on standard input (or forever)
+//   --ignore-q      with --hang: read "q" but go on waiting
+//   --exit CODE     exit with this code
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    int status = 0;
+    int exitCode = 0;
+    bool stderrOnly = false;
+    bool hang = false;
+    bool ignoreQ = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--record" && hasValue) {
+            FILE *f = std::fopen(argv[++i], "a");
+            if (f) {
+                for (int k = 1; k < argc; ++k)
+                    std::fprintf(f, "%s%s", k > 1 ? "|" : "", argv[k]);
+                std::fprintf(f, "\n");
+                std::fclose(f);
+            }
+        } else if (a == "--write" && hasValue) {
+            FILE *f = std::fopen(argv[++i], "w");
+            if (f) {
+                std::fputs("fake output\n", f);
+                std::fclose(f);
+            }
+        } else if (a == "--status" && hasValue) {
+            status = std::atoi(argv[++i]);
+        } else if (a == "--exit" && hasValue) {
+            exitCode = std::atoi(argv[++i]);
+        } else if (a == "--stderr-only") {
+            stderrOnly = true;
+        } else if (a == "--hang") {
+            hang = true;
+        } else if (a == "--ignore-q") {
+            ignoreQ = true;
+        }
+    }
+    FILE *out = stderrOnly ? stderr : stdout;
+    for (int n = 1; n <= status; ++n) {
+        std::fprintf(
+            out,
+            "frame=%5d fps=25.0 q=3.2 size=%8dkB time=00:00:%02d.%02d bitrate= 100.0kbits/s "
+            "speed=1.00x    \r",
+            n * 25,
+            n * 10,
+            n % 60,
+            n % 100);
+        std::fflush(out);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (hang) {
+        char c = 0;
+        for (;;) {
+            const ssize_t got = ::read(0, &c, 1);
+            if (got == 1 && c == 'q' && !ignoreQ)
+                break;
+            if (got <= 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    }
+    return exitCode;
+}

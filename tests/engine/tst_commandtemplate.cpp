@@ -1,0 +1,113 @@
+#include "engine/commandtemplate.h"
+
+#include <QTest>
+
+class TestCommandTemplate : public QObject
+{
+    Q_OBJECT
+
+private:
+    static ConversionJob Job(const QString &source, double begin, double end)
+    {
+        ConversionJob job = ConversionJob::ForSource(source, end);
+        job.beginTime = begin;
+        return job;
+    }
+    static QDateTime Noon() { return QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)); }
+
+private slots:
+    void clockTime_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << "00:00:00";
+        QTest::newRow("fraction cut") << 59.99 << "00:00:59";
+        QTest::newRow("hour and more") << 3725.9 << "01:02:05";
+        QTest::newRow("hundred hours") << 360000.0 << "100:00:00";
+    }
+    void clockTime()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(ClockTime(seconds), text);
+    }
+
+    void splitCommandLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("blanks") << "ffmpeg  -i   a.avi" << QStringList{"ffmpeg", "-i", "a.avi"};
+        QTest::newRow("quotes group") << "x \"a b\" c" << QStringList{"x", "a b", "c"};
+        QTest::newRow("quotes inside a word")
+            << "x -metadata \"title=A B\"z" << QStringList{"x", "-metadata", "title=A Bz"};
+        QTest::newRow("empty quoted argument") << "x \"\" y" << QStringList{"x", "", "y"};
+        QTest::newRow("escaped quote") << R"(x a\"b)" << QStringList{"x", "a\"b"};
+        QTest::newRow("backslashes kept")
+            << R"(x C:\dir\file)" << QStringList{"x", R"(C:\dir\file)"};
+        QTest::newRow("tabs and trailing blank") << "a\tb " << QStringList{"a", "b"};
+        QTest::newRow("nothing") << "   " << QStringList{};
+    }
+    void splitCommandLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, arguments);
+        QCOMPARE(SplitCommandLine(line), arguments);
+    }
+
+    void expandsTimesOfTheRange()
+    {
+        const QStringList args = ExpandCommand(
+            "ffmpeg -ss $START -t $LENGTH", Job("/v/a.avi", 3725.9, 3800.2), "/out/", Noon());
+        QCOMPARE(args, (QStringList{"ffmpeg", "-ss", "01:02:05", "-t", "00:01:14"}));
+        const QStringList fromZero
+            = ExpandCommand("-ss $START -t $LENGTH", Job("/v/a.avi", 0, 360000), "/o/", Noon());
+        QCOMPARE(fromZero, (QStringList{"-ss", "00:00:00", "-t", "100:00:00"}));
+    }
+
+    void expandsEveryVariableEveryTime()
+    {
+        const QStringList args = ExpandCommand(
+            "tool \"$INPUT_FILE\" $OUTPUT_DIR$OUTPUT_FILE_temp.3gp \"$TIMESTAMP\" $START$START",
+            Job("/my videos/clip one.avi", 61, 70),
+            "/out dir/",
+            Noon());
+        QCOMPARE(args,
+                 (QStringList{"tool",
+                              "/my videos/clip one.avi",
+                              "/out dir/clip one_temp.3gp",
+                              "2026-03-04 05:06:07",
+                              "00:01:0100:01:01"}));
+    }
+
+    // A value is substituted once and stays one argument, whatever it holds.
+    void substitutedValuesAreNeverReexpandedOrSplit()
+    {
+        ConversionJob job = Job("/v/clip $LENGTH \"x\" $OUTPUT_DIR.avi", 0, 10);
+        const QStringList args = ExpandCommand(
+            "ffmpeg -i \"$INPUT_FILE\" -y \"$OUTPUT_FILE.3gp\"", job, "/o/", Noon());
+        QCOMPARE(args,
+                 (QStringList{"ffmpeg",
+                              "-i",
+                              "/v/clip $LENGTH \"x\" $OUTPUT_DIR.avi",
+                              "-y",
+                              "clip $LENGTH \"x\" $OUTPUT_DIR.3gp"}));
+    }
+
+    void finishedIntermediateIsReadFromItsStart()
+    {
+        ConversionJob job = Job("/v/movie.rm", 10, 70);
+        job.intermediatePath = "/prog/movie_12345.avi";
+        job.stage = 1;
+        const QString commandTemplate = "ffmpeg -ss $START -t $LENGTH -i $INPUT_FILE";
+        QCOMPARE(ExpandCommand(commandTemplate, job, "/o/", Noon()),
+                 (QStringList{
+                     "ffmpeg", "-ss", "00:00:00", "-t", "00:01:00", "-i", job.intermediatePath}));
+        // Before the export finished (stage 0), and for other sources, the source is read.
+        job.stage = 0;
+        QCOMPARE(ExpandCommand(commandTemplate, job, "/o/", Noon()).mid(2),
+                 (QStringList{"00:00:10", "-t", "00:01:00", "-i", "/v/movie.rm"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandTemplate)
+#include "tst_commandtemplate.moc"

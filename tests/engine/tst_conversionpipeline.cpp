@@ -1,0 +1,239 @@
+#include "enginefixture.h"
+
+#include "page/jobcelltext.h"
+
+#include <QTest>
+#include <QTimer>
+
+// The pipeline and the batch loop with a stand-in encoder that records every run, so the
+// order of the passes, the stages and the deletions can be checked exactly.
+class TestConversionPipeline : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<EngineFixture> f;
+    QString m_record;
+
+    // A command line of the stand-in that records itself under the given name.
+    QString Tool(const QString &name, const QString &extra = {}) const
+    {
+        return QStringLiteral("\"%1\" --record \"%2\" %3 %4")
+            .arg(FAKE_ENCODER, m_record, name, extra);
+    }
+
+    QByteArray Profile(const QStringList &commands, int defaultProfile = 1) const
+    {
+        QByteArray text = "[Info]\nDescription=Stand-in\nDefaultProfile="
+                          + QByteArray::number(defaultProfile) + "\n[Stand-in]\nTitle=Stand-in\n";
+        for (int i = 0; i < commands.size(); ++i)
+            text += "Command" + QByteArray::number(i + 1) + "=" + commands.at(i).toUtf8() + "\n";
+        return text;
+    }
+
+    QStringList Passes() const
+    {
+        QFile file(m_record);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList passes;
+        for (const QString &line :
+             QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)) {
+            const QStringList args = line.split('|');
+            passes.append(args.value(2));
+        }
+        return passes;
+    }
+
+    void AddJob(const QString &source, double begin = 0, double end = 10)
+    {
+        ConversionJob job = ConversionJob::ForSource(source, end);
+        job.beginTime = begin;
+        f->state.jobs.append(job);
+    }
+
+    // The 3GP stand-in profile: pass 1 writes the temporary file, pass 2 the final one.
+    void Write3gpProfile(const QString &pass1Extra = {}, const QString &pass2Extra = {})
+    {
+        f->WriteProfile(
+            "3GP_AMR_Profile.ini",
+            Profile({Tool("pass1",
+                          "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp.3gp\" --status 2 " + pass1Extra),
+                     Tool("pass2", "--write \"$OUTPUT_DIR$OUTPUT_FILE.3gp\" " + pass2Extra),
+                     Tool("pass3")}));
+    }
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<EngineFixture>();
+        m_record
+            = f->outputDir.filePath("../record-" + QString::number(quintptr(f.get())) + ".txt");
+        QFile::remove(m_record);
+        f->state.outputType = 0;
+        f->state.selectedProfile = 0;
+    }
+    void cleanup() { QFile::remove(m_record); }
+
+    void threeGpRunsThreePassesAndKeepsOnlyTheResult()
+    {
+        Write3gpProfile();
+        AddJob("/videos/holiday clip.avi");
+        f->Run();
+        QCOMPARE(Passes(), (QStringList{"pass1", "pass2", "pass3"}));
+        QCOMPARE(f->OutputFiles(), QStringList{"holiday clip.3gp"});
+        const ConversionJob job = f->state.jobs.copyOut(0);
+        QCOMPARE(job.stage, 2);
+        QCOMPARE(job.finished, 1);
+        QCOMPARE(job.sizeKB, 20);
+        QCOMPARE(ProgressCellOf(job).text, QString(" Finished "));
+    }
+
+    void threeG2RunsFivePassesAndDeletesBothTemporaryFiles()
+    {
+        f->state.outputType = 2;
+        f->WriteProfile("3GP2_AAC_Profile.ini",
+                        Profile({Tool("pass1", "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp.3gp\""),
+                                 Tool("pass2", "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp_2.3g2\""),
+                                 Tool("pass3"),
+                                 Tool("pass4", "--write \"$OUTPUT_DIR$OUTPUT_FILE.3g2\""),
+                                 Tool("pass5")}));
+        AddJob("/v/a.mp4");
+        f->Run();
+        QCOMPARE(Passes(), (QStringList{"pass1", "pass2", "pass3", "pass4", "pass5"}));
+        QCOMPARE(f->OutputFiles(), QStringList{"a.3g2"});
+        QCOMPARE(f->state.jobs.copyOut(0).stage, 3);
+        QCOMPARE(f->state.jobs.copyOut(0).finished, 1);
+    }
+
+    void stopDuringPassOneCancelsAndCleansUp()
+    {
+        Write3gpProfile("--hang");
+        AddJob("/v/first.avi");
+        AddJob("/v/second.avi");
+        const QString intermediate = f->programDir.filePath("first_12345.avi");
+        ConversionJob job = f->state.jobs.copyOut(0);
+        job.intermediatePath = intermediate;
+        f->state.jobs.replace(0, job);
+        QFile(intermediate).open(QIODevice::WriteOnly);
+        f->onRepaint = [this](int, int) {
+            const ConversionJob current = f->state.jobs.copyOut(f->state.currentJobIndex);
+            if (current.stage == 1 && current.sizeKB > 0 && !f->state.cancelRequested)
+                QTimer::singleShot(0, [this] { f->batch.StopConverting(); });
+        };
+        f->Run();
+        QCOMPARE(Passes(), QStringList{"pass1"});
+        QCOMPARE(f->state.jobs.copyOut(0).stage, 9);
+        QCOMPARE(ProgressCellOf(f->state.jobs.copyOut(0)).text, QString("Canceled"));
+        QCOMPARE(f->state.jobs.copyOut(1).stage, 0);
+        QVERIFY(!QFile::exists(intermediate));
+        QCOMPARE(f->OutputFiles(), QStringList{});
+    }
+
+    void stopDuringPassTwoKillsTheToolAndDeletesItsFiles()
+    {
+        Write3gpProfile({}, "--hang");
+        AddJob("/v/clip.avi");
+        f->onRepaint = [this](int, int) {
+            if (f->state.jobs.copyOut(0).stage == 2 && !f->state.cancelRequested)
+                QTimer::singleShot(300, [this] { f->batch.StopConverting(); });
+        };
+        f->Run();
+        QCOMPARE(Passes(), (QStringList{"pass1", "pass2"}));
+        QCOMPARE(f->state.jobs.copyOut(0).stage, 9);
+        QCOMPARE(f->state.jobs.copyOut(0).finished, 0);
+        QCOMPARE(f->OutputFiles(), QStringList{});
+        // Stop pressed again for the same job changes nothing and does not crash.
+        f->batch.StopConverting();
+        QCOMPARE(f->state.jobs.copyOut(0).stage, 9);
+    }
+
+    void profileEditedBetweenJobsIsSeenByTheLaterJob()
+    {
+        Write3gpProfile();
+        AddJob("/v/one.avi");
+        AddJob("/v/two.avi");
+        f->onRepaint = [this](int row, int) {
+            if (row == 0 && f->state.jobs.copyOut(0).finished == 1) {
+                f->WriteProfile("3GP_AMR_Profile.ini",
+                                Profile({Tool("edited1"), Tool("edited2"), Tool("edited3")}));
+            }
+        };
+        f->Run();
+        QCOMPARE(Passes(),
+                 (QStringList{"pass1", "pass2", "pass3", "edited1", "edited2", "edited3"}));
+        // The edited profile writes nothing: the job failed, and says so.
+        const ConversionJob second = f->state.jobs.copyOut(1);
+        QCOMPARE(second.finished, 0);
+        QCOMPARE(second.failed, 1);
+        QCOMPARE(ProgressCellOf(second).text, QString(" Failed "));
+    }
+
+    void profileThatCannotRunRunsNothing_data()
+    {
+        QTest::addColumn<int>("outputType");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("commands");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no profile selected") << 0 << -1 << 3 << "no profile is selected";
+        QTest::newRow("selection past the list") << 0 << 1 << 3 << "no profile is selected";
+        QTest::newRow("3GP with two commands") << 0 << 0 << 2 << "needs a title and 3 commands";
+        QTest::newRow("3G2 with three commands") << 2 << 0 << 3 << "needs a title and 5 commands";
+    }
+    void profileThatCannotRunRunsNothing()
+    {
+        QFETCH(int, outputType);
+        QFETCH(int, selected);
+        QFETCH(int, commands);
+        QFETCH(QString, reason);
+        QStringList tools;
+        for (int i = 0; i < commands; ++i)
+            tools.append(Tool("pass" + QString::number(i + 1)));
+        f->WriteProfile(outputType == 2 ? "3GP2_AAC_Profile.ini" : "3GP_AMR_Profile.ini",
+                        Profile(tools));
+        f->state.outputType = outputType;
+        f->state.selectedProfile = selected;
+        AddJob("/v/a.avi");
+        f->Run();
+        QCOMPARE(Passes(), QStringList{});
+        QVERIFY2(f->LogText().contains(reason), qPrintable(f->LogText()));
+        QCOMPARE(f->state.jobs.copyOut(0).failed, 1);
+    }
+
+    void missingEncoderIsLoggedOnceAndTheBatchGoesOn()
+    {
+        f->WriteProfile("3GP_AMR_Profile.ini",
+                        Profile({"no-such-encoder -i \"$INPUT_FILE\"",
+                                 Tool("pass2", "--write \"$OUTPUT_DIR$OUTPUT_FILE.3gp\""),
+                                 Tool("pass3")}));
+        AddJob("/v/a.avi");
+        AddJob("/v/b.avi");
+        f->Run();
+        QCOMPARE(f->LogText().count("CreateProcess"), 2);
+        QCOMPARE(f->LogText().count("ERROR:"), 2);
+        QCOMPARE(Passes(), (QStringList{"pass2", "pass3", "pass2", "pass3"}));
+        QCOMPARE(f->state.jobs.copyOut(1).finished, 1);
+    }
+
+    void newBatchResetsProgressButKeepsTheStage()
+    {
+        Write3gpProfile();
+        AddJob("/v/a.avi");
+        ConversionJob job = f->state.jobs.copyOut(0);
+        job.stage = 9;
+        job.finished = 1;
+        job.sizeKB = 77;
+        f->state.jobs.replace(0, job);
+        QString seenAtStart;
+        f->onRepaint = [&](int, int) {
+            if (seenAtStart.isEmpty())
+                seenAtStart = ProgressCellOf(f->state.jobs.copyOut(0)).text;
+        };
+        f->Run();
+        QCOMPARE(seenAtStart, QString("Canceled"));
+        QCOMPARE(f->state.jobs.copyOut(0).finished, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversionPipeline)
+#include "tst_conversionpipeline.moc"

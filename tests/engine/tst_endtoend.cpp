@@ -1,0 +1,182 @@
+#include "enginefixture.h"
+
+#include "testmedia.h"
+
+#include <QTest>
+#include <QTimer>
+
+// Real ffmpeg with the shipped profiles, on clips made here, checked with ffprobe.
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_media;
+    QString m_clip;     // 12 s, 320x240, with sound
+    QString m_longClip; // 60 s, for stopping in the middle
+
+    static QString Value(const QString &path, const QString &entries, const QString &key)
+    {
+        return TestMedia::ProbeValues(path, entries, key).value(0);
+    }
+
+    // The moov box stands before the media data, so a phone can start playing at once.
+    static bool IndexFirst(const QString &path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray head = file.read(1 << 20);
+        const qsizetype moov = head.indexOf("moov");
+        const qsizetype mdat = head.indexOf("mdat");
+        return moov >= 0 && (mdat < 0 || moov < mdat);
+    }
+
+    // Copies the clip under the given name and adds it as a job over [begin, end].
+    static void
+    AddJob(EngineFixture &f, const QString &source, const QString &name, double begin, double end)
+    {
+        const QString path = QFileInfo(source).dir().filePath(name);
+        QFile::remove(path);
+        QVERIFY(QFile::copy(source, path));
+        ConversionJob job = ConversionJob::ForSource(path, 12);
+        job.beginTime = begin;
+        job.endTime = end;
+        f.state.jobs.append(job);
+    }
+
+    struct Expected
+    {
+        QString brand;
+        QString video;
+        QString audio;
+        QString size;
+    };
+
+    static void CheckResult(const QString &path, const Expected &expected, double length)
+    {
+        QVERIFY2(QFile::exists(path), qPrintable(path));
+        QCOMPARE(Value(path, "format_tags=major_brand", "TAG:major_brand"), expected.brand);
+        const QStringList codecs = TestMedia::ProbeValues(path, "stream=codec_name", "codec_name");
+        QCOMPARE(codecs, (QStringList{expected.video, expected.audio}));
+        const QString width = Value(path, "stream=width", "width");
+        const QString height = Value(path, "stream=height", "height");
+        QCOMPARE(width + "x" + height, expected.size);
+        const double duration = Value(path, "format=duration", "duration").toDouble();
+        QVERIFY2(qAbs(duration - length) <= 0.5, qPrintable(QString::number(duration)));
+        QVERIFY(IndexFirst(path));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_clip = m_media.filePath("clip.mp4");
+        m_longClip = m_media.filePath("long.mp4");
+        QString log;
+        QVERIFY2(TestMedia::MakeClip(m_clip, 12, {"-c:v", "mpeg4", "-c:a", "aac"}, &log),
+                 qPrintable(log));
+        QVERIFY2(TestMedia::MakeClip(m_longClip,
+                                     60,
+                                     {"-s", "640x480", "-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac"},
+                                     &log),
+                 qPrintable(log));
+    }
+
+    // Every awkward file name reaches ffmpeg intact, as one argument, never through a shell.
+    void amrProfileWithAwkwardNames()
+    {
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = 0;
+        f.state.selectedProfile = 1; // 176x144 H.263
+        const QStringList names{"with blanks.mp4",
+                                "it's \"quoted\".mp4",
+                                "cost $LENGTH and $OUTPUT_DIR.mp4",
+                                "Grüße ñ 映画.mp4",
+                                "-leading dash.mp4",
+                                "semi;colon & amp | pipe.mp4"};
+        for (const QString &name : names)
+            AddJob(f, m_clip, name, 2, 7);
+        f.Run();
+        QStringList expectedFiles;
+        for (int i = 0; i < names.size(); ++i) {
+            const ConversionJob job = f.state.jobs.copyOut(i);
+            QVERIFY2(job.finished == 1, qPrintable(names.at(i)));
+            expectedFiles.append(job.outputName + ".3gp");
+            CheckResult(f.state.outputDirectory + job.outputName + ".3gp",
+                        {"3gp4", "h263", "amr_nb", "176x144"},
+                        5);
+        }
+        expectedFiles.sort();
+        QCOMPARE(f.OutputFiles(), expectedFiles);
+        const QString amr = f.state.outputDirectory + f.state.jobs.copyOut(0).outputName + ".3gp";
+        QCOMPARE(Value(amr, "stream=sample_rate", "sample_rate"), QString("8000"));
+        QCOMPARE(Value(amr, "stream=channels", "channels"), QString("1"));
+        QCOMPARE(f.LogText(), QString());
+    }
+
+    void aacProfile()
+    {
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = 1;
+        f.state.selectedProfile = 2; // 320x240 MPEG-4
+        AddJob(f, m_clip, "aac source.mp4", 0, 9);
+        f.Run();
+        QCOMPARE(f.state.jobs.copyOut(0).finished, 1);
+        CheckResult(
+            f.state.outputDirectory + "aac source.3gp", {"3gp4", "mpeg4", "aac", "320x240"}, 9);
+        QCOMPARE(f.OutputFiles(), QStringList{"aac source.3gp"});
+    }
+
+    void threeG2Profile()
+    {
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = 2;
+        f.state.selectedProfile = 1; // 176x144 MPEG-4
+        AddJob(f, m_clip, "for cdma.mov", 3, 11);
+        f.Run();
+        QCOMPARE(f.state.jobs.copyOut(0).finished, 1);
+        CheckResult(
+            f.state.outputDirectory + "for cdma.3g2", {"3g2a", "mpeg4", "aac", "176x144"}, 8);
+        QCOMPARE(f.OutputFiles(), QStringList{"for cdma.3g2"});
+    }
+
+    void stopInPassOneOrTwoLeavesNoPartialFile_data()
+    {
+        QTest::addColumn<int>("stopStage");
+        QTest::newRow("pass 1") << 1;
+        QTest::newRow("pass 2") << 2;
+    }
+    void stopInPassOneOrTwoLeavesNoPartialFile()
+    {
+        QFETCH(int, stopStage);
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = 0;
+        f.state.selectedProfile = 3; // 352x288, the slowest
+        AddJob(f, m_longClip, "long one.mp4", 0, 60);
+        AddJob(f, m_clip, "never started.mp4", 0, 5);
+        bool stopped = false;
+        f.onRepaint = [&](int row, int) {
+            const ConversionJob job = f.state.jobs.copyOut(row);
+            const bool due
+                = stopStage == 1 ? job.stage == 1 && job.encodedTime > 1 : job.stage == 2;
+            if (due && !stopped) {
+                stopped = true;
+                // From the event loop, as a click on Stop arrives.
+                QTimer::singleShot(0, [&] { f.batch.StopConverting(); });
+            }
+        };
+        f.Run();
+        QVERIFY(stopped);
+        QCOMPARE(f.state.jobs.copyOut(0).stage, 9);
+        QCOMPARE(f.state.jobs.copyOut(0).finished, 0);
+        QCOMPARE(f.state.jobs.copyOut(1).stage, 0);
+        QCOMPARE(f.OutputFiles(), QStringList{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
