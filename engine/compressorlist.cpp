@@ -33,11 +33,9 @@ CompressorList CompressorsOfType(AVMediaType type)
     while (const AVCodec *codec = av_codec_iterate(&iterator)) {
         if (codec->type != type || !av_codec_is_encoder(codec))
             continue;
-        // Wrappers of hardware encoders are built in but fail without their device.
-        if ((codec->capabilities & (AV_CODEC_CAP_HARDWARE | AV_CODEC_CAP_EXPERIMENTAL))
-            || codec->wrapper_name) {
+        // Hardware encoders are built in but fail without their device.
+        if (codec->capabilities & (AV_CODEC_CAP_HARDWARE | AV_CODEC_CAP_EXPERIMENTAL))
             continue;
-        }
         if (!avi || avformat_query_codec(avi, codec->id, FF_COMPLIANCE_NORMAL) != 1)
             continue;
         entries.append({DisplayNameOf(codec), QString::fromLatin1(codec->name)});

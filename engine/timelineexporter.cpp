@@ -46,8 +46,14 @@ TimelineExporter::TimelineExporter(QObject *parent)
 
 TimelineExporter::~TimelineExporter()
 {
-    // Children still running (a stopped export within its grace time) are killed by QProcess.
     StopExport();
+    // A stopped ffmpeg may still be closing its file; it is not left behind as an orphan.
+    for (QProcess *process : findChildren<QProcess *>()) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(2000);
+        }
+    }
 }
 
 void TimelineExporter::ClearTimeline()

@@ -78,14 +78,16 @@ void CVideoEdit::ClearTimeline()
 bool CVideoEdit::AddVideoRange(const QString &file, double start, double stop, short track)
 {
     if (!m_exporter.AddVideoRange(file, start, stop, track))
-        throw VideoEditError(QStringLiteral("cannot add %1..%2 s of %3").arg(start).arg(stop).arg(file));
+        throw VideoEditError(
+            QStringLiteral("cannot add %1..%2 s of %3").arg(start).arg(stop).arg(file));
     return true;
 }
 
 bool CVideoEdit::AddAudioRange(const QString &file, double start, double stop)
 {
     if (!m_exporter.AddAudioRange(file, start, stop))
-        throw VideoEditError(QStringLiteral("cannot add %1..%2 s of %3").arg(start).arg(stop).arg(file));
+        throw VideoEditError(
+            QStringLiteral("cannot add %1..%2 s of %3").arg(start).arg(stop).arg(file));
     return true;
 }
 
