@@ -18,10 +18,11 @@ class TestCVideoEdit : public QObject
 
 private:
     QTemporaryDir m_media;
-    QString m_clip; // 8 s testsrc 320x240 with a tone
+    QString m_clip;     // 8 s testsrc 320x240 with a tone
+    QString m_realClip; // the same as RealMedia, which the page previews as well
 
     // The picture ffmpeg itself decodes at t, at the widget's size.
-    QImage Reference(double seconds) const
+    QImage Reference(double seconds, const QString &clip = {}) const
     {
         const QString png = m_media.filePath(QStringLiteral("ref_%1.png").arg(seconds));
         QProcess ffmpeg;
@@ -32,7 +33,7 @@ private:
                       "-ss",
                       QString::number(seconds),
                       "-i",
-                      "file:" + m_clip,
+                      "file:" + (clip.isEmpty() ? m_clip : clip),
                       "-frames:v",
                       "1",
                       "file:" + png});
@@ -87,6 +88,10 @@ private slots:
         QString log;
         QVERIFY2(
             TestMedia::MakeClip(m_clip, 8, {"-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac"}, &log),
+            qPrintable(log));
+        m_realClip = m_media.filePath("clip.rm");
+        QVERIFY2(
+            TestMedia::MakeClip(m_realClip, 8, {"-c:v", "rv20", "-c:a", "ac3", "-f", "rm"}, &log),
             qPrintable(log));
     }
 
@@ -160,19 +165,28 @@ private slots:
         QCOMPARE(edit.grab().toImage(), stopped);
     }
 
+    void picturesAtOneAndFiveSeconds_data()
+    {
+        QTest::addColumn<bool>("realMedia");
+        QTest::newRow("MPEG-4") << false;
+        QTest::newRow("RealMedia") << true;
+    }
+
     void picturesAtOneAndFiveSeconds()
     {
+        QFETCH(bool, realMedia);
+        const QString clip = realMedia ? m_realClip : m_clip;
         CVideoEdit edit;
         edit.resize(320, 240);
         edit.show();
-        const QImage one = ShowPicture(edit, m_clip, 1.0);
-        const QImage five = ShowPicture(edit, m_clip, 5.0);
+        const QImage one = ShowPicture(edit, clip, 1.0);
+        const QImage five = ShowPicture(edit, clip, 5.0);
         QVERIFY(!one.isNull() && !five.isNull());
         QVERIFY(!AllBlack(one));
         QVERIFY2(Difference(one, five) > 3.0, qPrintable(QString::number(Difference(one, five))));
         // Each is the picture of its moment, as ffmpeg decodes it there.
-        const QImage referenceOne = Reference(1.0);
-        const QImage referenceFive = Reference(5.0);
+        const QImage referenceOne = Reference(1.0, clip);
+        const QImage referenceFive = Reference(5.0, clip);
         QVERIFY(Difference(one, referenceOne) < Difference(one, referenceFive));
         QVERIFY(Difference(five, referenceFive) < Difference(five, referenceOne));
 
