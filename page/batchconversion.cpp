@@ -40,6 +40,9 @@ void BatchConversion::RunJobs(int jobCount)
             break;
         FinishJob();
     }
+    // However the batch ended, no encoder outlives it.
+    m_runner.EndEncoder();
+    m_runner.WaitForEncoderExit(5000);
 }
 
 void BatchConversion::FinishJob()
