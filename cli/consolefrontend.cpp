@@ -42,11 +42,13 @@ ConsoleFrontEnd::ConsoleFrontEnd(const QString &programDirectory,
     , m_runner(m_state, m_progress)
     , m_pipeline(m_state, m_catalog, m_runner, m_progress)
     , m_batch(m_state, m_pipeline, m_runner)
+    , m_transcode(m_state, m_exporter)
     , m_out(out)
     , m_err(err)
 {
     m_state.SetProgramDirectory(programDirectory);
     m_state.repainter = this;
+    m_batch.SetIntermediateExporter(&m_transcode);
 }
 
 int ConsoleFrontEnd::Run(const QStringList &arguments)

@@ -3,9 +3,11 @@
 #include "engine/cellrepainter.h"
 #include "engine/conversionpipeline.h"
 #include "engine/encoderrunner.h"
+#include "engine/intermediatetranscode.h"
 #include "engine/jobprogress.h"
 #include "engine/profilecatalog.h"
 #include "engine/sharedstate.h"
+#include "engine/timelineexporter.h"
 #include "page/batchconversion.h"
 
 #include <QString>
@@ -57,6 +59,9 @@ private:
     EncoderRunner m_runner;
     ConversionPipeline m_pipeline;
     BatchConversion m_batch;
+    // RealMedia sources go through an intermediate file, as in the window.
+    TimelineExporter m_exporter;
+    IntermediateTranscode m_transcode;
     QTextStream &m_out;
     QTextStream &m_err;
     QString m_lastLine;

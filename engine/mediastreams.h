@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What a timeline needs to know of a source: its length in seconds and which kinds of
+// stream it holds.
+struct MediaStreams
+{
+    double duration = 0.0;
+    bool hasVideo = false;
+    bool hasAudio = false;
+
+    // Nothing when FFmpeg cannot open the file.
+    static std::optional<MediaStreams> Probe(const QString &path);
+};

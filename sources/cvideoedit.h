@@ -1,0 +1,95 @@
+#pragma once
+
+#include "engine/compressorlist.h"
+#include "engine/timelineexporter.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class QAudioOutput;
+class QMediaPlayer;
+class QVideoFrame;
+class QVideoSink;
+
+// The media component of the video area (control 1053): measures media files, plays the
+// timeline's range in its window with picture and sound, and renders the timeline into an
+// AVI or MPEG file. Times are seconds. Operations that fail where the component reports an
+// error throw VideoEditError. Playback needs QT_MEDIA_BACKEND=ffmpeg set before the
+// application object is made.
+class CVideoEdit : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ControlId = 1053;
+
+    explicit CVideoEdit(QWidget *parent = nullptr);
+    ~CVideoEdit() override;
+
+    // The file's length; throws VideoEditError when the file cannot be read.
+    double GetMediaDuration(const QString &file);
+
+    // Stops playback, empties the timeline and blanks the window.
+    void ClearTimeline();
+    // Put start..stop of the file on the timeline (a stop beyond the end is cut to it); both
+    // throw VideoEditError when the file cannot be read or the range does not lie in it.
+    bool AddVideoRange(const QString &file, double start, double stop, short track = 0);
+    bool AddAudioRange(const QString &file, double start, double stop);
+    // Plays the timeline's ranges one after another in the window; PlaybackFinished follows
+    // once the last has played (a range of no length shows its picture and ends). False when
+    // the timeline is empty.
+    bool Play();
+    // Stops at once; the picture shown stays. No PlaybackFinished follows.
+    void StopPlayback();
+
+    void SetColorDepth(short bits) { m_exporter.SetColorDepth(bits); }
+    void SetVideoWidth(short pixels) { m_exporter.SetVideoWidth(pixels); }
+    void SetVideoHeight(short pixels) { m_exporter.SetVideoHeight(pixels); }
+    void SetFrameRate(float framesPerSecond) { m_exporter.SetFrameRate(framesPerSecond); }
+    void SetOutputFormat(long format) { m_exporter.SetOutputFormat(format); }
+    CompressorList GetVideoCompressors() const { return m_exporter.GetVideoCompressors(); }
+    CompressorList GetAudioCompressors() const { return m_exporter.GetAudioCompressors(); }
+    void SetUseVideoCompressor(bool use) { m_exporter.SetUseVideoCompressor(use); }
+    void SetVideoCompressor(short index) { m_exporter.SetVideoCompressor(index); }
+    void SetUseAudioCompressor(bool use) { m_exporter.SetUseAudioCompressor(use); }
+    void SetAudioCompressor(short index) { m_exporter.SetAudioCompressor(index); }
+    bool StartExport(const QString &file) { return m_exporter.StartExport(file); }
+    void StopExport() { m_exporter.StopExport(); }
+
+    // The export half, for the intermediate transcode of the batch.
+    TimelineExporter &exporter() { return m_exporter; }
+    bool isPlaying() const { return m_playing; }
+
+    QSize sizeHint() const override;
+
+signals:
+    void ExportProgress(double done, double total);
+    void ExportFinished();
+    // The position (seconds) at which the timeline's playback ended.
+    void PlaybackFinished(double position);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void PlayRange(int index);
+    void OnVideoFrame(const QVideoFrame &frame);
+    void OnPosition(qint64 milliseconds);
+    void ReachedStop(qint64 microseconds);
+    void FinishPlayback();
+    QRect PictureRect() const;
+
+    TimelineExporter m_exporter;
+    QMediaPlayer *m_player = nullptr;
+    QVideoSink *m_sink = nullptr;
+    QAudioOutput *m_audio = nullptr; // only where the machine has an audio output
+    QImage m_picture;
+    QList<TimelineRange> m_playList;
+    QList<bool> m_playSound;
+    int m_playIndex = -1;
+    bool m_playing = false;
+    qint64 m_startUs = 0;
+    qint64 m_stopUs = 0;
+    QTimer m_watchdog;
+};

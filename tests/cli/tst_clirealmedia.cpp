@@ -1,0 +1,95 @@
+#include "testmedia.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+// RealMedia through mivartel-cli: the range goes through an intermediate file beside the
+// program, which nothing leaves behind.
+class TestCliRealMedia : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_home;
+    QTemporaryDir m_media;
+
+    void Prepare(QProcess &cli) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_home.path());
+        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        cli.setProcessEnvironment(env);
+        cli.setProgram(QStringLiteral(MIVARTEL_CLI));
+        cli.setReadChannel(QProcess::StandardError);
+    }
+
+    // Intermediate files of a source of this base name beside the program.
+    static QStringList Intermediates(const QString &baseName)
+    {
+        return QDir(QFileInfo(QStringLiteral(MIVARTEL_CLI)).absolutePath())
+            .entryList({baseName + "_*.avi", baseName + "_*.mpg"}, QDir::Files);
+    }
+
+    static QString Value(const QString &path, const QString &entries, const QString &key)
+    {
+        return TestMedia::ProbeValues(path, entries, key).value(0);
+    }
+
+private slots:
+    void rangeOfRealMediaBecomes3gp()
+    {
+        const QString source = m_media.filePath("realclip.rm");
+        QString log;
+        QVERIFY2(TestMedia::MakeClip(source, 10, {"-c:v", "rv20", "-c:a", "ac3", "-f", "rm"}, &log),
+                 qPrintable(log));
+        QTemporaryDir out;
+        QProcess cli;
+        Prepare(cli);
+        cli.setArguments({"--output", out.path(), "--begin", "3", "--end", "8", source});
+        cli.start();
+        QVERIFY(cli.waitForFinished(120000));
+        const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY2(err.contains("Buffering  100.00%"), qPrintable(err));
+        const QString result = out.filePath("realclip.3gp");
+        QCOMPARE(TestMedia::ProbeValues(result, "stream=codec_name", "codec_name"),
+                 (QStringList{"h263", "amr_nb"}));
+        const double duration = Value(result, "format=duration", "duration").toDouble();
+        QVERIFY2(qAbs(duration - 5.0) < 0.3, qPrintable(QString::number(duration)));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"realclip.3gp"});
+        QCOMPARE(Intermediates("realclip"), QStringList{});
+    }
+
+    void interruptDuringTheExport()
+    {
+        const QString source = m_media.filePath("longreal.rm");
+        QVERIFY(TestMedia::MakeClip(source, 120, {"-c:v", "rv20", "-c:a", "ac3", "-f", "rm"}));
+        QTemporaryDir out;
+        QProcess cli;
+        Prepare(cli);
+        cli.setArguments({"--output", out.path(), source});
+        cli.start();
+        QVERIFY(cli.waitForStarted());
+        // Interrupt once the export has made headway (0.00% shows before it starts).
+        const QRegularExpression exporting("Buffering  (?!0\\.00%)");
+        QString err;
+        while (!exporting.match(err).hasMatch() && cli.state() == QProcess::Running) {
+            cli.waitForReadyRead(5000);
+            err += QString::fromLocal8Bit(cli.readAllStandardError());
+        }
+        QVERIFY(!Intermediates("longreal").isEmpty());
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 130);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+        QCOMPARE(Intermediates("longreal"), QStringList{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliRealMedia)
+#include "tst_clirealmedia.moc"
