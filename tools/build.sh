@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or build-sanitize/ with --sanitize).
+# Configures and builds into build/ (or build-sanitize/ with --sanitize); prints the folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,5 +14,10 @@ if [ -n "${CI:-}" ]; then
     opts+=(-DMIVARTEL_WERROR=ON)
 fi
 cmake -S . -B "$dir" "${opts[@]}" >/dev/null
-cmake --build "$dir" --parallel "$(nproc)"
+# Ninja does not rerun moc when a folder adds headers to a library after the first
+# configure; without its stamp, moc looks again (and rewrites only what changed).
+find "$dir" -path '*_autogen/timestamp' -delete
+# The build's own output goes to standard error, so that callers can take the folder's
+# name from standard output and still show why a build failed.
+cmake --build "$dir" --parallel "$(nproc)" >&2
 echo "$dir"

@@ -12,7 +12,7 @@ if [ -n "${CI:-}" ]; then
     fi
 fi
 
-dir=$(tools/build.sh "$@" | tail -n 1)
+dir=$(tools/build.sh "$@")
 export QT_QPA_PLATFORM=offscreen
 export QT_MEDIA_BACKEND=ffmpeg
 export ASAN_OPTIONS=detect_leaks=0
