@@ -2,14 +2,13 @@
 
 #include "engine/mediaduration.h"
 #include "engine/outputtypes.h"
+#include "engine/profilelist.h"
 #include "page/jobcelltext.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTextStream>
-
-#include <cstdlib>
 
 namespace {
 
@@ -133,36 +132,15 @@ ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
     return options;
 }
 
-QStringList ConsoleFrontEnd::ProfileTitles(int outputType, int &defaultIndex)
-{
-    defaultIndex = -1;
-    QDir::setCurrent(m_state.engineDirectory);
-    m_catalog.SetFile(QLatin1String(profileFileTable[size_t(outputType)].profileFile));
-    if (!m_catalog.HasSection(QStringLiteral("Info")))
-        return {};
-    defaultIndex
-        = std::atoi(m_catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile"))
-                        .toLocal8Bit()
-                        .constData())
-          - 1;
-    QStringList titles;
-    const int count = m_catalog.ReadSectionNames(m_catalog.sectionNames);
-    for (int i = 1; i < count; ++i)
-        titles.append(m_catalog.ReadString(m_catalog.sectionNames.at(i), QStringLiteral("Title")));
-    if (defaultIndex >= titles.size())
-        defaultIndex = -1;
-    return titles;
-}
-
 int ConsoleFrontEnd::List()
 {
     for (int type = 0; type < int(profileFileTable.size()); ++type) {
         m_out << type << "  " << profileFileTable[size_t(type)].comboText << "\n";
-        int defaultIndex = -1;
-        const QStringList titles = ProfileTitles(type, defaultIndex);
-        for (int k = 0; k < titles.size(); ++k) {
-            m_out << "     " << (k + 1) << "  " << titles.at(k)
-                  << (k == defaultIndex ? "  (default)" : "") << "\n";
+        const ProfileList list
+            = LoadProfileList(m_catalog, m_state.engineDirectory, type).value_or(ProfileList());
+        for (int k = 0; k < list.titles.size(); ++k) {
+            m_out << "     " << (k + 1) << "  " << list.titles.at(k)
+                  << (k == list.selected ? "  (default)" : "") << "\n";
         }
     }
     m_out.flush();
@@ -216,10 +194,11 @@ int ConsoleFrontEnd::Convert(const Options &options)
     if (!AddJobs(options))
         return UsageError;
 
-    int defaultIndex = -1;
-    const QStringList titles = ProfileTitles(options.outputType, defaultIndex);
+    const ProfileList list = LoadProfileList(m_catalog, m_state.engineDirectory, options.outputType)
+                                 .value_or(ProfileList());
+    const QStringList &titles = list.titles;
     m_state.outputType = options.outputType;
-    m_state.selectedProfile = options.profile ? *options.profile - 1 : defaultIndex;
+    m_state.selectedProfile = options.profile ? *options.profile - 1 : list.selected;
     if (titles.isEmpty())
         return Usage(QStringLiteral("the output type %1 has no profiles").arg(options.outputType));
     if (m_state.selectedProfile < 0 || m_state.selectedProfile >= titles.size())

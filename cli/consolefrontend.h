@@ -49,8 +49,6 @@ private:
     int List();
     int Convert(const Options &options);
     bool AddJobs(const Options &options);
-    // The profiles of one output type as (title, default) in list order; selects the default.
-    QStringList ProfileTitles(int outputType, int &defaultIndex);
     void PrintSummary();
 
     SharedState m_state;

@@ -1,5 +1,7 @@
 #include "engine/profilecatalog.h"
+#include "engine/profilelist.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,6 +106,54 @@ private slots:
         QCOMPARE(catalog.ReadString("Info", "Description"), QString("old"));
         Write("edit.ini", "[Info]\nDescription=new\n");
         QCOMPARE(catalog.ReadString("Info", "Description"), QString("new"));
+    }
+
+    // What the profile list shows: titles of every section but the first, the default selected.
+    void profileListContents_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<int>("selected");
+        const QByteArray three = "[One]\nTitle=First\nC=a\n[Two]\nC=b\n[Three]\nTitle=Third\n";
+        QTest::newRow("default 2 of three") << "[Info]\nDescription=D\nDefaultProfile=2\n" + three
+                                            << "D" << QStringList{"First", "", "Third"} << 1;
+        QTest::newRow("only Info") << QByteArray("[Info]\nDescription=Alone\nDefaultProfile=1\n")
+                                   << "Alone" << QStringList{} << -1;
+        QTest::newRow("atoi reading") << "[Info]\nDefaultProfile= +3rd\n" + three << ""
+                                      << QStringList{"First", "", "Third"} << 2;
+        QTest::newRow("not a number") << "[Info]\nDefaultProfile=two\n" + three << ""
+                                      << QStringList{"First", "", "Third"} << -1;
+        QTest::newRow("past the list") << "[Info]\nDefaultProfile=4\n" + three << ""
+                                       << QStringList{"First", "", "Third"} << -1;
+        // The first section is skipped by position, whatever its name.
+        QTest::newRow("Info not first")
+            << "[Header]\nk=v\n[Info]\nDefaultProfile=1\nTitle=Info's\n" + three << ""
+            << QStringList{"Info's", "First", "", "Third"} << 0;
+    }
+    void profileListContents()
+    {
+        QFETCH(QByteArray, text);
+        const QString engine = m_dir.filePath("engine");
+        QDir().mkpath(engine);
+        Write("engine/3GP_AAC_Profile.ini", text);
+        ProfileCatalog catalog;
+        const std::optional<ProfileList> list = LoadProfileList(catalog, engine, 1);
+        QVERIFY(list.has_value());
+        QTEST(list->description, "description");
+        QTEST(list->titles, "titles");
+        QTEST(list->selected, "selected");
+    }
+
+    void profileListOfAFileWithoutInfoIsNothing()
+    {
+        const QString engine = m_dir.filePath("bare");
+        QDir().mkpath(engine);
+        ProfileCatalog catalog;
+        QVERIFY(!LoadProfileList(catalog, engine, 0).has_value()); // no file at all
+        Write("bare/3GP_AMR_Profile.ini", "[Info]\n[P]\nTitle=T\n");
+        QVERIFY(!LoadProfileList(catalog, engine, 0).has_value()); // an empty Info
+        QVERIFY(!LoadProfileList(catalog, engine, 3).has_value()); // no such output type
     }
 
     // The shipped files must have what the window and the pipeline rely on.
