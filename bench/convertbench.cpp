@@ -10,6 +10,7 @@
 #include "engine/profilecatalog.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
+#include "testmedia.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,32 +45,6 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-bool MakeClip(const QString &path)
-{
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg",
-                 {"-nostdin",
-                  "-v",
-                  "error",
-                  "-y",
-                  "-f",
-                  "lavfi",
-                  "-i",
-                  "testsrc=size=640x480:rate=25:duration=60",
-                  "-f",
-                  "lavfi",
-                  "-i",
-                  "sine=frequency=440:duration=60",
-                  "-c:v",
-                  "mpeg4",
-                  "-q:v",
-                  "3",
-                  "-c:a",
-                  "aac",
-                  "file:" + path});
-    return ffmpeg.waitForFinished(300000) && ffmpeg.exitCode() == 0;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -78,7 +53,8 @@ int main(int argc, char *argv[])
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
     QTemporaryDir work;
     const QString clip = work.filePath("sixty seconds.mp4");
-    if (!MakeClip(clip)) {
+    if (!TestMedia::MakeClip(
+            clip, 60, {"-s", "640x480", "-c:v", "mpeg4", "-q:v", "3", "-c:a", "aac"})) {
         std::fprintf(stderr, "cannot make the clip\n");
         return 1;
     }

@@ -3,6 +3,7 @@
 #include "engine/compressorlist.h"
 #include "engine/timelineexporter.h"
 #include "sources/cvideoedit.h"
+#include "testmedia.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,30 +22,6 @@ double Median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.at(values.size() / 2);
-}
-
-bool MakeTenMinuteFile(const QString &path)
-{
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg",
-                 {"-nostdin",
-                  "-v",
-                  "error",
-                  "-y",
-                  "-f",
-                  "lavfi",
-                  "-i",
-                  "testsrc=size=320x240:rate=25:duration=600",
-                  "-f",
-                  "lavfi",
-                  "-i",
-                  "sine=frequency=440:sample_rate=44100:duration=600",
-                  "-c:v",
-                  "mpeg4",
-                  "-c:a",
-                  "aac",
-                  "file:" + path});
-    return ffmpeg.waitForFinished(-1) && ffmpeg.exitCode() == 0;
 }
 
 // The intermediate transcode's settings: MS-MPEG-4 v3 and MP3 at 320x240, 15 frames/s.
@@ -80,7 +57,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString source = dir.filePath("tenminutes.mp4");
     out << "making a 10-minute clip..." << Qt::endl;
-    if (!MakeTenMinuteFile(source)) {
+    if (!TestMedia::MakeClip(source, 600, {"-c:v", "mpeg4", "-c:a", "aac"})) {
         out << "ffmpeg could not make the clip" << Qt::endl;
         return 1;
     }
