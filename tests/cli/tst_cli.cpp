@@ -1,3 +1,4 @@
+#include "cliprocess.h"
 #include "testmedia.h"
 
 #include <QDir>
@@ -24,20 +25,10 @@ private:
         QString err;
     };
 
-    void Prepare(QProcess &cli) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        // A saved output folder of the user's must not leak into the test.
-        env.insert("HOME", m_home.path());
-        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        cli.setProcessEnvironment(env);
-        cli.setProgram(QStringLiteral(MIVARTEL_CLI));
-    }
-
     Result Run(const QStringList &arguments) const
     {
         QProcess cli;
-        Prepare(cli);
+        PrepareCli(cli, m_home);
         cli.setArguments(arguments);
         cli.start();
         cli.waitForFinished(120000);
@@ -129,7 +120,7 @@ private slots:
         QVERIFY(TestMedia::MakeClip(
             longClip, 120, {"-s", "640x480", "-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac"}));
         QProcess cli;
-        Prepare(cli);
+        PrepareCli(cli, m_home);
         cli.setArguments({"--profile", "4", "--output", out.path(), longClip});
         cli.setReadChannel(QProcess::StandardError);
         cli.start();

@@ -1,3 +1,4 @@
+#include "cliprocess.h"
 #include "testmedia.h"
 
 #include <QDir>
@@ -17,16 +18,6 @@ class TestCliRealMedia : public QObject
 private:
     QTemporaryDir m_home;
     QTemporaryDir m_media;
-
-    void Prepare(QProcess &cli) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home.path());
-        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        cli.setProcessEnvironment(env);
-        cli.setProgram(QStringLiteral(MIVARTEL_CLI));
-        cli.setReadChannel(QProcess::StandardError);
-    }
 
     // Intermediate files of a source of this base name beside the program.
     static QStringList Intermediates(const QString &baseName)
@@ -49,7 +40,8 @@ private slots:
                  qPrintable(log));
         QTemporaryDir out;
         QProcess cli;
-        Prepare(cli);
+        PrepareCli(cli, m_home);
+        cli.setReadChannel(QProcess::StandardError);
         cli.setArguments({"--output", out.path(), "--begin", "3", "--end", "8", source});
         cli.start();
         QVERIFY(cli.waitForFinished(120000));
@@ -71,7 +63,8 @@ private slots:
         QVERIFY(TestMedia::MakeClip(source, 120, {"-c:v", "rv20", "-c:a", "ac3", "-f", "rm"}));
         QTemporaryDir out;
         QProcess cli;
-        Prepare(cli);
+        PrepareCli(cli, m_home);
+        cli.setReadChannel(QProcess::StandardError);
         cli.setArguments({"--output", out.path(), source});
         cli.start();
         QVERIFY(cli.waitForStarted());
