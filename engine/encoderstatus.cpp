@@ -1,7 +1,6 @@
 #include "engine/encoderstatus.h"
 
 #include <charconv>
-#include <cstdlib>
 
 namespace {
 
@@ -74,15 +73,15 @@ std::optional<double> ClockSeconds(std::string_view text)
     return negative ? -total : total;
 }
 
-// The field of up to width characters after the token, if the token is found and the text
-// from it to the chunk's end is at least minimumTail characters long.
+// The text after the token up to the chunk's end, if the token is found and the text from
+// it to the chunk's end is at least minimumTail characters long.
 std::optional<std::string_view>
-FieldAfter(std::string_view chunk, std::string_view token, size_t width, size_t minimumTail)
+TextAfter(std::string_view chunk, std::string_view token, size_t minimumTail)
 {
     const size_t at = chunk.find(token);
     if (at == std::string_view::npos || chunk.size() - at < minimumTail)
         return std::nullopt;
-    return chunk.substr(at + token.size(), width);
+    return chunk.substr(at + token.size());
 }
 
 } // namespace
@@ -92,16 +91,18 @@ EncoderStatus EncoderStatus::Parse(std::string_view chunk)
     // A chunk is NUL-terminated text: nothing after a NUL counts.
     chunk = chunk.substr(0, chunk.find('\0'));
     EncoderStatus status;
-    if (const auto field = FieldAfter(chunk, "frame=", 6, 12))
-        status.frames = LeadingNumber(*field);
-    if (const auto field = FieldAfter(chunk, "size=", 8, 13))
-        status.sizeKB = int(LeadingNumber(field->substr(0, field->find('.'))));
-    if (const auto field = FieldAfter(chunk, "time=", 5, 9)) {
-        const size_t at = chunk.find("time=") + 5;
-        if (const auto clock = ClockSeconds(chunk.substr(at)))
+    if (const auto text = TextAfter(chunk, "frame=", 12))
+        status.frames = LeadingNumber(text->substr(0, 6));
+    if (const auto text = TextAfter(chunk, "size=", 13)) {
+        const std::string_view field = text->substr(0, 8);
+        // Whole kilobytes, as atol reads them.
+        status.sizeKB = int(LeadingNumber(field.substr(0, field.find('.'))));
+    }
+    if (const auto text = TextAfter(chunk, "time=", 9)) {
+        if (const auto clock = ClockSeconds(*text))
             status.seconds = *clock;
         else
-            status.seconds = LeadingNumber(*field);
+            status.seconds = LeadingNumber(text->substr(0, 5));
     }
     return status;
 }
