@@ -5,6 +5,8 @@
 #include "engine/profilelist.h"
 #include "page/jobcelltext.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -14,7 +16,72 @@ namespace {
 
 const char UsageText[] = "usage: mivartel-cli --list\n"
                          "       mivartel-cli [--type N] [--profile K] [--output DIR]\n"
-                         "                    [--begin SECONDS] [--end SECONDS] FILE...\n";
+                         "                    [--begin SECONDS] [--end SECONDS] FILE...\n"
+                         "       mivartel-cli --help | --version\n";
+
+const char ExitStatusText[]
+    = "\nExit status: 0 when every file was converted, 1 when any was not, 2 for a\n"
+      "mistyped command line, 130 when stopped with Ctrl-C.\n";
+
+// The options that take a value, by their long names.
+const char *const ValueOptionNames[] = {"type", "profile", "output", "begin", "end"};
+
+void DefineOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Converts video and audio files into 3GP and 3G2 files for cell phones, one after\n"
+        "another, through the profiles of the window program. Each FILE becomes NAME.3gp\n"
+        "or NAME.3g2 in the output folder."));
+    parser.addOptions({
+        {{"h", "help"}, QStringLiteral("Show this help and exit.")},
+        {"version", QStringLiteral("Show the version and exit.")},
+        {{"l", "list"},
+         QStringLiteral("List the output types (by number) and each type's profiles (by number, "
+                        "the default marked), then exit.")},
+        {{"t", "type"},
+         QStringLiteral("Output type N from --list (default 0: 3GP with AMR sound)."),
+         QStringLiteral("N")},
+        {{"p", "profile"},
+         QStringLiteral("Profile K of the output type, counted from 1 (default: the type's "
+                        "default profile)."),
+         QStringLiteral("K")},
+        {{"o", "output"},
+         QStringLiteral("Write the files into DIR (default: the window's output folder, else the "
+                        "current folder)."),
+         QStringLiteral("DIR")},
+        {{"b", "begin"},
+         QStringLiteral("Start each file at this time, in seconds (default 0)."),
+         QStringLiteral("SECONDS")},
+        {{"e", "end"},
+         QStringLiteral("Stop each file at this time, in seconds (default: its end)."),
+         QStringLiteral("SECONDS")},
+    });
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A video or audio file to convert."),
+                                 QStringLiteral("FILE..."));
+}
+
+// The parser's own texts drop the dashes and name only the first fault; ours name the
+// option as the user typed it.
+QString ParseProblem(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString &name = unknown.first();
+        return QStringLiteral("unknown option %1%2")
+            .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    }
+    // A value option as the last word is the one way to miss its value. Each short name is
+    // the long name's first letter.
+    const QString last = arguments.isEmpty() ? QString() : arguments.last();
+    for (const char *name : ValueOptionNames) {
+        if (last == QLatin1String("--") + QLatin1String(name)
+            || last == QLatin1String("-") + QLatin1Char(name[0])) {
+            return QStringLiteral("%1 needs a value").arg(last);
+        }
+    }
+    return parser.errorText();
+}
 
 std::optional<double> ParseSeconds(const QString &text)
 {
@@ -55,6 +122,10 @@ int ConsoleFrontEnd::Run(const QStringList &arguments)
     const std::optional<Options> options = ParseArguments(arguments);
     if (!options)
         return UsageError;
+    if (options->help)
+        return Help();
+    if (options->version)
+        return Version();
     if (options->list)
         return List();
     return Convert(*options);
@@ -70,46 +141,39 @@ int ConsoleFrontEnd::Usage(const QString &problem)
 std::optional<ConsoleFrontEnd::Options>
 ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
 {
+    QCommandLineParser parser;
+    DefineOptions(parser);
+    // The parser skips the first entry, the program's name.
+    if (!parser.parse(QStringList{QStringLiteral("mivartel-cli")} + arguments)) {
+        Usage(ParseProblem(parser, arguments));
+        return std::nullopt;
+    }
+
     Options options;
-    bool onlyFiles = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (onlyFiles || !argument.startsWith(QLatin1String("--"))) {
-            options.files.append(argument);
+    options.help = parser.isSet(QStringLiteral("help"));
+    options.version = parser.isSet(QStringLiteral("version"));
+    if (options.help || options.version)
+        return options;
+    options.list = parser.isSet(QStringLiteral("list"));
+    options.files = parser.positionalArguments();
+
+    for (const char *name : ValueOptionNames) {
+        const QString option = QLatin1String(name);
+        if (!parser.isSet(option))
             continue;
-        }
-        if (argument == QLatin1String("--")) {
-            onlyFiles = true;
-            continue;
-        }
-        if (argument == QLatin1String("--list")) {
-            options.list = true;
-            continue;
-        }
-        const bool takesValue
-            = argument == QLatin1String("--type") || argument == QLatin1String("--profile")
-              || argument == QLatin1String("--output") || argument == QLatin1String("--begin")
-              || argument == QLatin1String("--end");
-        if (!takesValue) {
-            Usage(QStringLiteral("unknown option %1").arg(argument));
-            return std::nullopt;
-        }
-        if (i + 1 >= arguments.size()) {
-            Usage(QStringLiteral("%1 needs a value").arg(argument));
-            return std::nullopt;
-        }
-        const QString value = arguments.at(++i);
+        // The last one counts when an option is given twice.
+        const QString value = parser.value(option);
         bool ok = true;
-        if (argument == QLatin1String("--type")) {
+        if (option == QLatin1String("type")) {
             options.outputType = value.toInt(&ok);
             ok = ok && IsValidOutputType(options.outputType);
-        } else if (argument == QLatin1String("--profile")) {
+        } else if (option == QLatin1String("profile")) {
             options.profile = value.toInt(&ok);
             ok = ok && *options.profile >= 1;
-        } else if (argument == QLatin1String("--output")) {
+        } else if (option == QLatin1String("output")) {
             options.outputDirectory = value;
             ok = !value.isEmpty();
-        } else if (argument == QLatin1String("--begin")) {
+        } else if (option == QLatin1String("begin")) {
             options.begin = ParseSeconds(value);
             ok = options.begin.has_value();
         } else {
@@ -117,7 +181,7 @@ ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
             ok = options.end.has_value();
         }
         if (!ok) {
-            Usage(QStringLiteral("invalid value \"%1\" for %2").arg(value, argument));
+            Usage(QStringLiteral("invalid value \"%1\" for --%2").arg(value, option));
             return std::nullopt;
         }
     }
@@ -130,6 +194,22 @@ ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
         return std::nullopt;
     }
     return options;
+}
+
+int ConsoleFrontEnd::Help()
+{
+    QCommandLineParser parser;
+    DefineOptions(parser);
+    m_out << parser.helpText() << ExitStatusText;
+    m_out.flush();
+    return AllConverted;
+}
+
+int ConsoleFrontEnd::Version()
+{
+    m_out << "mivartel-cli " << QCoreApplication::applicationVersion() << "\n";
+    m_out.flush();
+    return AllConverted;
 }
 
 int ConsoleFrontEnd::List()

@@ -35,6 +35,8 @@ public:
 private:
     struct Options
     {
+        bool help = false;
+        bool version = false;
         bool list = false;
         int outputType = 0;
         std::optional<int> profile; // 1-based
@@ -46,6 +48,8 @@ private:
 
     std::optional<Options> ParseArguments(const QStringList &arguments);
     int Usage(const QString &problem);
+    int Help();
+    int Version();
     int List();
     int Convert(const Options &options);
     bool AddJobs(const Options &options);

@@ -24,6 +24,7 @@ void OnInterrupt(int)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(MIVARTEL_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
     ConsoleFrontEnd frontEnd(QCoreApplication::applicationDirPath(), out, err);
