@@ -326,6 +326,52 @@ QImage Splash()
     return image;
 }
 
+// A 16-pixel phone on the pixel grid: a dark body with a one-pixel rim, a screen with a
+// two-pixel play mark and a one-pixel key. The smooth phone smears into grey at this size.
+QImage SmallLauncherIcon()
+{
+    QImage image = NewImage(16, 16, true);
+    QPainter p(&image);
+    p.fillRect(QRect(4, 0, 8, 16), QColor(16, 24, 40));
+    p.fillRect(QRect(5, 1, 6, 14), QColor(52, 70, 104));
+    QLinearGradient glass(0, 2, 0, 10);
+    glass.setColorAt(0.0, QColor(150, 205, 250));
+    glass.setColorAt(1.0, QColor(40, 110, 190));
+    p.fillRect(QRect(5, 2, 6, 8), glass);
+    p.fillRect(QRect(7, 4, 1, 4), kOrange);
+    p.fillRect(QRect(8, 5, 1, 2), kOrange);
+    p.fillRect(QRect(7, 12, 2, 1), QColor(200, 210, 225));
+    // Rounded corners: the outermost pixels stay clear.
+    for (const QPoint corner : {QPoint(4, 0), QPoint(11, 0), QPoint(4, 15), QPoint(11, 15)})
+        image.setPixelColor(corner, Qt::transparent);
+    return image;
+}
+
+// The launcher's icon at one of the desktop's sizes, each laid out for its own size: 16
+// pixels on the pixel grid, 32 the window's icon, and from 48 up the phone beside the film
+// strip that it is converted from.
+QImage LauncherIcon(int size)
+{
+    if (size <= 16)
+        return SmallLauncherIcon();
+    if (size <= 32)
+        return ProgramIcon();
+    QImage image = NewImage(size, size, true);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 48.0;
+    p.save();
+    p.translate(size * 0.34, size * 0.7);
+    p.rotate(-24);
+    DrawFilmStrip(p, QRectF(-size * 0.3, -9 * unit, size * 0.62, 18 * unit), QColor(236, 240, 248));
+    p.restore();
+    // Whole pixels for the phone's edges; the rim is 1.5 pixels wide at 48.
+    const double width = std::round(25 * unit);
+    const double height = std::round(44 * unit);
+    DrawPhone(p, QRectF(std::round(size * 0.44), std::round(2 * unit), width, height));
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -376,6 +422,15 @@ int main(int argc, char *argv[])
     for (const Picture &picture : pictures) {
         const QString path = out.filePath(picture.name);
         if (!picture.image.save(path, "PNG")) {
+            err << "cannot write " << path << "\n";
+            return 1;
+        }
+    }
+    // The launcher's icons, laid out as under share/icons/hicolor.
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
+        const QString path = out.filePath(folder + "/org.mivartel.Mivartel.png");
+        if (!out.mkpath(folder) || !LauncherIcon(size).save(path, "PNG")) {
             err << "cannot write " << path << "\n";
             return 1;
         }
