@@ -74,6 +74,12 @@ private slots:
             << QStringList{"--profile", "9", "CLIP"} << "has no profile 9";
         QTest::newRow("range past the end")
             << QStringList{"--begin", "7", "CLIP"} << "range lies outside";
+        QTest::newRow("unknown short option") << QStringList{"-x", "a.mp4"} << "unknown option -x";
+        QTest::newRow("empty value after =") << QStringList{"--type=", "a.mp4"} << "invalid value";
+        QTest::newRow("short type out of range")
+            << QStringList{"-t", "7", "a.mp4"} << "invalid value \"7\" for --type";
+        QTest::newRow("short value missing") << QStringList{"a.mp4", "-b"} << "-b needs a value";
+        QTest::newRow("value on a switch") << QStringList{"--list=yes"} << "--list";
     }
     void usageErrors()
     {
@@ -84,6 +90,53 @@ private slots:
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(r.err.contains("usage:"));
+    }
+
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList options = {"--help",
+                                     "--version",
+                                     "-l, --list",
+                                     "-t, --type <N>",
+                                     "-p, --profile <K>",
+                                     "-o, --output <DIR>",
+                                     "-b, --begin <SECONDS>",
+                                     "-e, --end <SECONDS>",
+                                     "Exit status: 0"};
+        QTest::newRow("--help") << "--help" << options;
+        QTest::newRow("-h") << "-h" << options;
+        QTest::newRow("--version")
+            << "--version" << QStringList{"mivartel-cli " MIVARTEL_VERSION "\n"};
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QStringList, shown);
+        // Among other options, so that nothing else runs.
+        const Result r = Run({"--list", argument, "missing.mp4"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QString());
+        for (const QString &text : shown)
+            QVERIFY2(r.out.contains(text), qPrintable(text + " not in:\n" + r.out));
+        QVERIFY(!r.out.contains("Cell Phone"));
+    }
+
+    void typeSpellings_data()
+    {
+        QTest::addColumn<QStringList>("type");
+        QTest::newRow("--type=2") << QStringList{"--type=2"};
+        QTest::newRow("-t 2") << QStringList{"-t", "2"};
+        QTest::newRow("-t2") << QStringList{"-t2"};
+    }
+    void typeSpellings()
+    {
+        QFETCH(QStringList, type);
+        QTemporaryDir out;
+        const Result r = Run(type + QStringList{"-e1", "--output=" + out.path(), "--", m_clip});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"clip.3g2"});
     }
 
     void convertsARangeAndShowsProgress()

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
@@ -19,81 +18,71 @@ class TestInstall : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_prefix;
     QTemporaryDir m_elsewhere; // the working folder and home of every program started
 
     QString Installed(const QString &path) const { return m_prefix.filePath(path); }
 
-    QProcess *Start(const QString &program, const QStringList &arguments)
+    std::unique_ptr<QProcess> Start(const QString &program, const QStringList &arguments)
     {
-        auto *process = new QProcess(this);
+        auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_elsewhere.path());
         env.insert("XDG_CONFIG_HOME", m_elsewhere.filePath("config"));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(m_elsewhere.path());
+        process->setProcessChannelMode(QProcess::MergedChannels);
         process->start(program, arguments);
         return process;
     }
 
-    // Exit code and merged output of a tool that is run to its end.
-    std::pair<int, QString> RunTool(const QString &program, const QStringList &arguments)
+    // Runs a program to its end; the exit code, or -1, and what it printed.
+    std::pair<int, QString> Run(const QString &program, const QStringList &arguments)
     {
-        QProcess *tool = Start(program, arguments);
-        tool->setProcessChannelMode(QProcess::MergedChannels);
-        const bool done = tool->waitForFinished(120000);
-        const QString output = QString::fromLocal8Bit(tool->readAll());
-        const int code = done && tool->exitStatus() == QProcess::NormalExit ? tool->exitCode() : -1;
-        delete tool;
-        return {code, output};
+        const auto process = Start(program, arguments);
+        const bool ended
+            = process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit;
+        return {ended ? process->exitCode() : -1, QString::fromLocal8Bit(process->readAll())};
     }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_prefix.isValid() && m_elsewhere.isValid());
-        const auto [code, output] = RunTool(
-            CMAKE_COMMAND, {"--install", MIVARTEL_BUILD_DIR, "--prefix", m_prefix.path()});
+        const auto [code, output]
+            = Run(CMAKE_COMMAND, {"--install", MIVARTEL_BUILD_DIR, "--prefix", m_prefix.path()});
         QVERIFY2(code == 0, qPrintable(output));
     }
 
     void layout_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("target"); // where a link leads, else empty
-        QTest::newRow("cli link") << "bin/mivartel-cli"
-                                  << "lib/mivartel/mivartel-cli";
-        QTest::newRow("AMR profiles") << "lib/mivartel/app/3GP_AMR_Profile.ini"
-                                      << "";
-        QTest::newRow("AAC profiles") << "lib/mivartel/app/3GP_AAC_Profile.ini"
-                                      << "";
-        QTest::newRow("3G2 profiles") << "lib/mivartel/app/3GP2_AAC_Profile.ini"
-                                      << "";
+        QTest::addColumn<QString>("linkTarget");
+        QTest::newRow("cli") << "bin/mivartel-cli"
+                             << "lib/mivartel/mivartel-cli";
+        if (MIVARTEL_HAS_WINDOW)
+            QTest::newRow("window") << "bin/mivartel"
+                                    << "lib/mivartel/mivartel";
         QTest::newRow("help") << "lib/mivartel/help/help.html"
                               << "";
-        QTest::newRow("skin") << "lib/mivartel/Virurez.skf"
-                              << "";
-        if (MIVARTEL_HAS_WINDOW)
-            QTest::newRow("window link") << "bin/mivartel"
-                                         << "lib/mivartel/mivartel";
+        for (const char *size : {"16x16", "32x32", "48x48", "64x64", "128x128", "256x256"})
+            QTest::newRow(size)
+                << QString("share/icons/hicolor/%1/apps/org.mivartel.Mivartel.png").arg(size) << "";
     }
     void layout()
     {
         QFETCH(QString, path);
-        QFETCH(QString, target);
+        QFETCH(QString, linkTarget);
         const QFileInfo info(Installed(path));
-        QVERIFY2(info.exists() && info.size() > 0, qPrintable(path));
-        if (!target.isEmpty()) {
+        QVERIFY(info.size() > 0);
+        if (!linkTarget.isEmpty()) {
             // Relative, so that the tree can be moved and packaged.
             QVERIFY(std::filesystem::read_symlink(info.filePath().toStdString()).is_relative());
-            QCOMPARE(info.canonicalFilePath(), QFileInfo(Installed(target)).canonicalFilePath());
-            QVERIFY(info.isExecutable());
+            QCOMPARE(info.canonicalFilePath(),
+                     QFileInfo(Installed(linkTarget)).canonicalFilePath());
         }
     }
 
-    void desktopFilesValidate_data()
+    void validators_data()
     {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QStringList>("arguments");
@@ -106,72 +95,51 @@ private slots:
                                          "--no-net",
                                          "share/metainfo/org.mivartel.Mivartel.metainfo.xml"};
     }
-    void desktopFilesValidate()
+    void validators()
     {
         QFETCH(QString, tool);
         QFETCH(QStringList, arguments);
         arguments.last() = Installed(arguments.last());
-        const auto [code, output] = RunTool(tool, arguments);
+        const auto [code, output] = Run(tool, arguments);
         QVERIFY2(code == 0, qPrintable(output));
-        // desktop-file-validate passes with warnings; appstreamcli says so when it passes.
-        QVERIFY2(tool == "appstreamcli" ? output.contains("Validation was successful")
-                                        : output.trimmed().isEmpty(),
-                 qPrintable(output));
+        // desktop-file-validate passes with warnings, which it prints.
+        QVERIFY2(!output.contains("warning", Qt::CaseInsensitive), qPrintable(output));
     }
 
     // The file manager offers "Open With Mivartel" for every type the Add dialog lists.
-    void launcherOpensTheAddDialogsTypes_data()
-    {
-        QTest::addColumn<QString>("extension");
-        for (const char *e :
-             {"wav",  "wma", "mp3", "rm",  "rmvb", "avi",  "mpg", "mpeg", "vob", "wmv",
-              "flv",  "asf", "mov", "qt",  "mp4",  "m4v",  "m4a", "3gp",  "3g2", "mkv",
-              "webm", "ogg", "ogv", "oga", "opus", "flac", "aac", "ts",   "mts", "m2ts"})
-            QTest::newRow(e) << QString(e);
-    }
     void launcherOpensTheAddDialogsTypes()
     {
-        QFETCH(QString, extension);
         QFile file(Installed("share/applications/org.mivartel.Mivartel.desktop"));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-        QStringList listed;
-        for (const QString &line : QString::fromUtf8(file.readAll()).split('\n')) {
-            if (line.startsWith("MimeType="))
-                listed = line.mid(9).split(';', Qt::SkipEmptyParts);
+        const QString entry = QString::fromUtf8(file.readAll());
+        const QStringList listed = QRegularExpression("\nMimeType=(.*)\n")
+                                       .match(entry)
+                                       .captured(1)
+                                       .split(';', Qt::SkipEmptyParts);
+        QStringList missing;
+        for (const QString &extension :
+             QString("wav wma mp3 rm rmvb avi mpg mpeg vob wmv flv asf mov qt mp4 m4v m4a 3gp "
+                     "3g2 mkv webm ogg ogv oga opus flac aac ts mts m2ts")
+                 .split(' ')) {
+            QStringList names; // every name the system may give a file of that extension
+            for (const QMimeType &type : QMimeDatabase().mimeTypesForFileName("x." + extension))
+                names << type.name() << type.aliases();
+            if (!std::any_of(names.begin(), names.end(), [&](const QString &name) {
+                    return listed.contains(name);
+                }))
+                missing << extension;
         }
-        QStringList known; // every name the system may give a file of that extension
-        for (const QMimeType &type : QMimeDatabase().mimeTypesForFileName("x." + extension))
-            known << type.name() << type.aliases();
-        QVERIFY2(!known.isEmpty(), "the system knows no type for it");
-        const bool covered = std::any_of(
-            known.begin(), known.end(), [&](const QString &name) { return listed.contains(name); });
-        QVERIFY2(covered, qPrintable(known.join(' ')));
-    }
-
-    void iconsAtEverySize_data()
-    {
-        QTest::addColumn<int>("size");
-        for (int size : {16, 32, 48, 64, 128, 256})
-            QTest::newRow(qPrintable(QString::number(size))) << size;
-    }
-    void iconsAtEverySize()
-    {
-        QFETCH(int, size);
-        const QString path = Installed(
-            QString("share/icons/hicolor/%1x%1/apps/org.mivartel.Mivartel.png").arg(size));
-        QCOMPARE(QImageReader(path).size(), QSize(size, size));
+        QCOMPARE(missing, QStringList());
     }
 
     void cliConvertsThroughTheLink()
     {
-        const QString clip = m_elsewhere.filePath("clip.mp4");
-        QVERIFY(TestMedia::MakeClip(clip, 2, {"-c:v", "mpeg4", "-c:a", "aac"}));
+        QVERIFY(TestMedia::MakeClip(m_elsewhere.filePath("clip.mp4"), 2, {"-c:v", "mpeg4"}));
         QVERIFY(QDir(m_elsewhere.path()).mkdir("out"));
         const auto [code, output]
-            = RunTool(Installed("bin/mivartel-cli"), {"--output", "out", "clip.mp4"});
+            = Run(Installed("bin/mivartel-cli"), {"--output", "out", "clip.mp4"});
         QVERIFY2(code == 0, qPrintable(output));
-        const QFileInfo result(m_elsewhere.filePath("out/clip.3gp"));
-        QVERIFY(result.isFile() && result.size() > 0);
+        QVERIFY(QFileInfo(m_elsewhere.filePath("out/clip.3gp")).size() > 0);
     }
 
     // The window warns on standard error when it misses its profiles or its skin. A bare copy
@@ -187,25 +155,24 @@ private slots:
         if (!MIVARTEL_HAS_WINDOW)
             QSKIP("this build has no window program");
         QFETCH(bool, installed);
-        QString program = Installed("bin/mivartel");
         QTemporaryDir bare;
+        QString program = Installed("bin/mivartel");
         if (!installed) {
             program = bare.filePath("mivartel");
             QVERIFY(QFile::copy(Installed("lib/mivartel/mivartel"), program));
         }
-        QProcess *window = Start(program, {});
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        const auto window = Start(program, {});
         QVERIFY(window->waitForStarted());
         QTest::qWait(3000);
         QCOMPARE(window->state(), QProcess::Running);
         ::kill(pid_t(window->processId()), SIGTERM);
         QVERIFY(window->waitForFinished(30000));
         QCOMPARE(window->exitStatus(), QProcess::NormalExit);
-        const QString errors = QString::fromLocal8Bit(window->readAllStandardError());
         // Whole words, so that Qt's own "fromIccProfile" notes do not count.
         const QRegularExpression warning("\\bprofiles?\\b|Virurez\\.skf",
                                          QRegularExpression::CaseInsensitiveOption);
-        QCOMPARE(errors.contains(warning), !installed);
-        delete window;
+        QCOMPARE(QString::fromLocal8Bit(window->readAll()).contains(warning), !installed);
     }
 };
 

@@ -38,122 +38,100 @@ class TestDesktopNotifier : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void batchEnd_data();
-    void batchEnd();
-    void noServiceOrNoBus();
-
-private:
-    // What arrived before a marker sent after it on the same connection, which the bus
-    // delivers in order: so "nothing" is seen without waiting for a time-out.
-    QStringList ReceivedUpToMarker();
-
     QTemporaryDir m_dir;
     qint64 m_busPid = 0;
     StandInNotifications m_service;
-};
 
-void TestDesktopNotifier::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    const QString address = "unix:path=" + m_dir.filePath("session_bus");
-    QProcess daemon;
-    daemon.start("dbus-daemon",
-                 {"--session", "--address=" + address, "--fork", "--print-pid", "--nopidfile"});
-    QVERIFY2(daemon.waitForFinished(10000), "dbus-daemon did not start");
-    QCOMPARE(daemon.exitCode(), 0);
-    m_busPid = daemon.readAllStandardOutput().trimmed().toLongLong();
-    QVERIFY(m_busPid > 0);
-    // Never the user's own desktop: the notifier's default bus is this private one.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-    QVERIFY(QDBusConnection::sessionBus().isConnected());
-
-    QDBusConnection standIn = QDBusConnection::connectToBus(address, "stand-in");
-    QVERIFY(standIn.registerObject(
-        "/org/freedesktop/Notifications", &m_service, QDBusConnection::ExportAllSlots));
-    QVERIFY(standIn.registerService("org.freedesktop.Notifications"));
-}
-
-void TestDesktopNotifier::cleanupTestCase()
-{
-    QDBusConnection::disconnectFromBus("stand-in");
-    if (m_busPid > 0)
-        ::kill(pid_t(m_busPid), SIGTERM);
-}
-
-QStringList TestDesktopNotifier::ReceivedUpToMarker()
-{
-    QDBusMessage marker = QDBusMessage::createMethodCall("org.freedesktop.Notifications",
-                                                         "/org/freedesktop/Notifications",
-                                                         "org.freedesktop.Notifications",
-                                                         "Notify");
-    marker << QString() << 0u << QString() << "marker" << QString() << QStringList()
-           << QVariantMap() << -1;
-    QDBusConnection::sessionBus().send(marker);
-    if (!QTest::qWaitFor([this] { return m_service.received.contains("marker|"); }))
-        return {"the marker never arrived"};
-    QStringList before = m_service.received;
-    before.removeAll("marker|");
-    m_service.received.clear();
-    return before;
-}
-
-void TestDesktopNotifier::batchEnd_data()
-{
-    QTest::addColumn<bool>("windowActive");
-    QTest::addColumn<QList<int>>("failedMarks");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("all converted, window inactive")
-        << false << QList<int>{0, 0} << QStringList{"Mivartel|Converting Finished"};
-    QTest::newRow("one of three failed")
-        << false << QList<int>{0, 1, 0} << QStringList{"Mivartel|1 of 3 conversions failed"};
-    QTest::newRow("the only job failed")
-        << false << QList<int>{1} << QStringList{"Mivartel|1 of 1 conversion failed"};
-    QTest::newRow("window active") << true << QList<int>{0, 1} << QStringList{};
-}
-
-void TestDesktopNotifier::batchEnd()
-{
-    QFETCH(bool, windowActive);
-    QFETCH(QList<int>, failedMarks);
-    QFETCH(QStringList, expected);
-    JobList jobs;
-    for (int failed : failedMarks) {
-        ConversionJob job = ConversionJob::ForSource("/videos/clip.avi", 10);
-        job.failed = failed;
-        job.finished = 1 - failed;
-        jobs.append(job);
+    // What arrived before a marker sent after it on the same connection, which the bus
+    // delivers in order: so "nothing" is seen without waiting for a time-out.
+    QStringList ReceivedUpToMarker()
+    {
+        QDBusMessage marker = QDBusMessage::createMethodCall("org.freedesktop.Notifications",
+                                                             "/org/freedesktop/Notifications",
+                                                             "org.freedesktop.Notifications",
+                                                             "Notify");
+        marker << QString() << 0u << QString() << "marker" << QString() << QStringList()
+               << QVariantMap() << -1;
+        QDBusConnection::sessionBus().send(marker);
+        if (!QTest::qWaitFor([this] { return m_service.received.contains("marker|"); }))
+            return {"the marker never arrived"};
+        QStringList before = m_service.received;
+        before.removeAll("marker|");
+        m_service.received.clear();
+        return before;
     }
-    DesktopNotifier notifier;
-    QCOMPARE(notifier.BatchEnded(windowActive, jobs), !expected.isEmpty());
-    QCOMPARE(ReceivedUpToMarker(), expected);
-}
 
-void TestDesktopNotifier::noServiceOrNoBus()
-{
-    JobList jobs;
-    jobs.append(ConversionJob::ForSource("/videos/clip.avi", 10));
-    QTest::failOnWarning(QRegularExpression(".*"));
+private slots:
+    void initTestCase()
+    {
+        const QString address = "unix:path=" + m_dir.filePath("session_bus");
+        QProcess daemon;
+        daemon.start("dbus-daemon",
+                     {"--session", "--address=" + address, "--fork", "--print-pid", "--nopidfile"});
+        QVERIFY(daemon.waitForFinished(10000) && daemon.exitCode() == 0);
+        m_busPid = daemon.readAllStandardOutput().trimmed().toLongLong();
+        QVERIFY(m_busPid > 0);
+        // Never the user's own desktop: the notifier's default bus is this private one.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+        QDBusConnection standIn = QDBusConnection::connectToBus(address, "stand-in");
+        QVERIFY(standIn.registerObject(
+            "/org/freedesktop/Notifications", &m_service, QDBusConnection::ExportAllSlots));
+        QVERIFY(standIn.registerService("org.freedesktop.Notifications"));
+    }
 
-    QDBusConnection standIn("stand-in");
-    QVERIFY(standIn.unregisterService("org.freedesktop.Notifications"));
-    DesktopNotifier notifier;
-    notifier.BatchEnded(false, jobs);
-    // The error reply to the sender has come back by the time a call of ours is answered.
-    QDBusMessage ping = QDBusMessage::createMethodCall(
-        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.Peer", "Ping");
-    QCOMPARE(QDBusConnection::sessionBus().call(ping).type(), QDBusMessage::ReplyMessage);
-    QVERIFY(standIn.registerService("org.freedesktop.Notifications"));
-    QCOMPARE(ReceivedUpToMarker(), QStringList{});
+    void cleanupTestCase()
+    {
+        QDBusConnection::disconnectFromBus("stand-in");
+        if (m_busPid > 0)
+            ::kill(pid_t(m_busPid), SIGTERM);
+    }
 
-    const QDBusConnection none
-        = QDBusConnection::connectToBus("unix:path=" + m_dir.filePath("no_such_bus"), "no bus");
-    QVERIFY(!none.isConnected());
-    QVERIFY(!DesktopNotifier(none).BatchEnded(false, jobs));
-    QDBusConnection::disconnectFromBus("no bus");
-}
+    void batchEnd_data()
+    {
+        QTest::addColumn<bool>("windowActive");
+        QTest::addColumn<QList<int>>("failedMarks");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("all converted, window inactive")
+            << false << QList<int>{0, 0} << QStringList{"Mivartel|Converting Finished"};
+        QTest::newRow("one of three failed")
+            << false << QList<int>{0, 1, 0} << QStringList{"Mivartel|1 of 3 conversions failed"};
+        QTest::newRow("the only job failed")
+            << false << QList<int>{1} << QStringList{"Mivartel|1 of 1 conversion failed"};
+        QTest::newRow("window active") << true << QList<int>{0, 1} << QStringList{};
+    }
+    void batchEnd()
+    {
+        QFETCH(bool, windowActive);
+        QFETCH(QList<int>, failedMarks);
+        QFETCH(QStringList, expected);
+        JobList jobs;
+        for (int failed : failedMarks) {
+            ConversionJob job = ConversionJob::ForSource("/videos/clip.avi", 10);
+            job.failed = failed;
+            job.finished = 1 - failed;
+            jobs.append(job);
+        }
+        QCOMPARE(DesktopNotifier().BatchEnded(windowActive, jobs), !expected.isEmpty());
+        QCOMPARE(ReceivedUpToMarker(), expected);
+    }
+
+    void noServiceOrNoBus()
+    {
+        JobList jobs;
+        jobs.append(ConversionJob::ForSource("/videos/clip.avi", 10));
+        QTest::failOnWarning(QRegularExpression(".*"));
+        QDBusConnection standIn("stand-in");
+        QVERIFY(standIn.unregisterService("org.freedesktop.Notifications"));
+        DesktopNotifier().BatchEnded(false, jobs);
+        QVERIFY(standIn.registerService("org.freedesktop.Notifications"));
+        QCOMPARE(ReceivedUpToMarker(), QStringList{});
+
+        const QDBusConnection none
+            = QDBusConnection::connectToBus("unix:path=" + m_dir.filePath("no_such_bus"), "no bus");
+        QVERIFY(!DesktopNotifier(none).BatchEnded(false, jobs));
+        QDBusConnection::disconnectFromBus("no bus");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDesktopNotifier)
 #include "tst_desktopnotifier.moc"
