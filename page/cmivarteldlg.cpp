@@ -32,6 +32,10 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 namespace {
 
@@ -148,8 +152,69 @@ void CMivartelDlg::SetPageFont()
     // The rectangles were laid out for an 8-point interface font; the desktop's usual 10 points
     // would not fit the labels, the entries and the check box text.
     QFont pageFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    pageFont.setPointSize(8);
+    pageFont.setPointSizeF(PageFontPoints);
     setFont(pageFont);
+}
+
+int CMivartelDlg::TextRoom(QWidget *control, const QString &text)
+{
+    if (auto *box = qobject_cast<QCheckBox *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = text;
+        return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        const QRect field = combo->style()->subControlRect(
+            QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+        return field.width() - 2 * ComboTextMargin;
+    }
+    if (auto *button = qobject_cast<QPushButton *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        return button->style()
+            ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+            .width();
+    }
+    if (auto *label = qobject_cast<QLabel *>(control))
+        return label->contentsRect().width();
+    return control->width();
+}
+
+void CMivartelDlg::FitTexts()
+{
+    // Where a text does not fit its rectangle at the page's size, its control alone gets the
+    // largest half-point size below it at which it does; the text is never cut.
+    const QList<QPair<QWidget *, QStringList>> texts{
+        {m_outputTypeLabel, {m_outputTypeLabel->text()}},
+        {m_profileLabel, {m_profileLabel->text()}},
+        {m_outputDirectoryLabel, {m_outputDirectoryLabel->text()}},
+        {m_shutDown, {m_shutDown->text()}},
+        {m_browse, {m_browse->text()}},
+        {m_outputType,
+         [this] {
+             QStringList entries;
+             for (int i = 0; i < m_outputType->count(); ++i)
+                 entries.append(m_outputType->itemText(i));
+             return entries;
+         }()},
+    };
+    for (const auto &[control, lines] : texts) {
+        QFont fitted = control->font();
+        for (qreal points = PageFontPoints; points >= MinimumFontPoints; points -= 0.5) {
+            fitted.setPointSizeF(points);
+            control->setFont(fitted);
+            const QFontMetrics metrics(fitted);
+            const bool fits = std::all_of(lines.begin(), lines.end(), [&](const QString &line) {
+                return metrics.horizontalAdvance(line) <= TextRoom(control, line)
+                       && metrics.height() <= control->height();
+            });
+            if (fits)
+                break;
+        }
+    }
 }
 
 void CMivartelDlg::CreateControls()
@@ -262,6 +327,7 @@ void CMivartelDlg::OnInitDialog()
     }
     InsertJobListColumns(*m_jobList);
     ConfigureImageButtons();
+    FitTexts();
     m_outputDirectory->setEnabled(false);
 
     sliderUpdating = 1;

@@ -79,6 +79,13 @@ public:
         QRect rect;
     };
     static const std::array<ControlPlace, 23> &ControlPlaces();
+    // The page's font size, and the least a text that does not fit at it may get.
+    static constexpr qreal PageFontPoints = 8.0;
+    static constexpr qreal MinimumFontPoints = 6.0;
+    // The combo box draws its entry this far inside its field on either side.
+    static constexpr int ComboTextMargin = 2;
+    // The width a control leaves for one line of its text, in pixels.
+    static int TextRoom(QWidget *control, const QString &text);
 
     explicit CMivartelDlg(PageServices services = {}, QWidget *parent = nullptr);
     // Stops a running batch first; the window that hosts the page makes sure that no engine
@@ -144,6 +151,7 @@ private:
     void ConfigureImageButtons();
     void ReadOutputDirectory();
     void SetPageFont();
+    void FitTexts();
 
     PageServices m_services;
     SharedState m_state;

@@ -1,0 +1,406 @@
+#include "controls/cfadeinpicture.h"
+#include "controls/cimagebutton.h"
+#include "page/ccelllistctrl.h"
+#include "page/pagebatch.h"
+#include "page/pagefixture.h"
+#include "sources/cvideoedit.h"
+#include "sources/pagesources.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTimer>
+
+namespace {
+
+// What the list and the description box must show for a profile file, read from the file.
+struct ProfileFileView
+{
+    QString description;
+    QStringList titles;
+    int defaultRow = -1;
+};
+
+ProfileFileView ReadProfileFile(const QString &name)
+{
+    QFile file(QStringLiteral(MIVARTEL_BUILD_DIR "/app/") + name);
+    ProfileFileView view;
+    if (!file.open(QIODevice::ReadOnly))
+        return view;
+    bool inInfo = false;
+    for (const QByteArray &raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith('[')) {
+            inInfo = line == QLatin1String("[Info]");
+            continue;
+        }
+        const QString key = line.section('=', 0, 0);
+        const QString value = line.section('=', 1);
+        if (inInfo && key == QLatin1String("Description"))
+            view.description = value;
+        else if (inInfo && key == QLatin1String("DefaultProfile"))
+            view.defaultRow = value.toInt() - 1;
+        else if (key == QLatin1String("Title"))
+            view.titles.append(value);
+    }
+    return view;
+}
+
+QStringList ListTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+CellInfo Cell(CMivartelDlg *page, int row, int column)
+{
+    return page->jobList()->GetCellInfo(row, column);
+}
+
+} // namespace
+
+class TestCMivartelDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m.SetUp();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!m.Clip(QStringLiteral("clip%1").arg(i), 20).isEmpty());
+    }
+    void cleanup()
+    {
+        m.outer.reset();
+        m.ClearOutput();
+        QSettings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel")).clear();
+    }
+
+    void showsItsIdleStateAfterStartUp_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("expectedField");
+        QTest::addColumn<QString>("expectedTitle");
+        QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+        if (videos.isEmpty() || !QFileInfo(videos).isDir())
+            videos = QDir::homePath();
+        QTest::newRow("empty settings") << QString() << QString() << videos + '/' << QString();
+        QTest::newRow("stored settings") << "/srv/phone clips"
+                                         << "2.5"
+                                         << "/srv/phone clips/"
+                                         << "  Mivartel V2.5";
+    }
+    void showsItsIdleStateAfterStartUp()
+    {
+        QFETCH(QString, destination);
+        QFETCH(QString, version);
+        QFETCH(QString, expectedField);
+        QFETCH(QString, expectedTitle);
+        QSettings settings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"));
+        if (!destination.isEmpty())
+            settings.setValue("destination", destination);
+        if (!version.isEmpty())
+            settings.setValue("Version", version);
+        settings.sync();
+
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        QVERIFY(page->startButton()->isVisible());
+        QVERIFY(!page->stopButton()->isVisible());
+        QVERIFY(!page->videoEdit()->isVisible());
+        QVERIFY(page->fadeInPicture()->isVisible());
+        QCOMPARE(page->outputTypeBox()->currentIndex(), 0);
+        const ProfileFileView amr = ReadProfileFile("3GP_AMR_Profile.ini");
+        QCOMPARE(ListTexts(page->profileList()), amr.titles);
+        QCOMPARE(page->profileList()->currentRow(), amr.defaultRow);
+        QCOMPARE(page->descriptionBox()->text(), amr.description);
+        QVERIFY(!page->outputDirectoryField()->isEnabled());
+        QCOMPARE(page->outputDirectoryField()->text(), expectedField);
+        if (version.isEmpty()) {
+            // The program's own version then: a number, not a bare "V".
+            QVERIFY(QRegularExpression("^  Mivartel V\\d+\\.\\d+")
+                        .match(m.outer->windowTitle())
+                        .hasMatch());
+        } else {
+            QCOMPARE(m.outer->windowTitle(), expectedTitle);
+        }
+        QCOMPARE(m.outer->size(), QSize(672, 565));
+        QCOMPARE(page->geometry(), QRect(2, 2, 669, 563));
+    }
+
+    void changingTheOutputTypeRefillsTheListAndTheOutputColumn()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
+        QVERIFY(page->sources().AddSourcePath(m.Clip("clip1", 20)));
+        const QList<QPair<QString, QString>> types{{"3GP_AAC_Profile.ini", "3gp"},
+                                                   {"3GP2_AAC_Profile.ini", "3g2"}};
+        QComboBox *box = page->outputTypeBox();
+        box->setFocus();
+        for (const auto &[file, extension] : types) {
+            QTest::keyClick(box, Qt::Key_Down);
+            const ProfileFileView view = ReadProfileFile(file);
+            QCOMPARE(ListTexts(page->profileList()), view.titles);
+            QCOMPARE(page->profileList()->currentRow(), view.defaultRow);
+            QCOMPARE(page->descriptionBox()->text(), view.description);
+            for (int row = 0; row < 2; ++row)
+                QCOMPARE(Cell(page, row, 3).text,
+                         QStringLiteral("clip%1.%2").arg(row).arg(extension));
+        }
+    }
+
+    void refusesToStartWithoutAPlaceOrAProfile_data()
+    {
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<QString>("expectedText");
+        QTest::newRow("empty output field") << 0 << PageBatch::NoOutputDirectoryText;
+        QTest::newRow("missing output folder") << 1 << "no/such/folder";
+        QTest::newRow("no profile selected") << 2 << "no profile is selected";
+    }
+    void refusesToStartWithoutAPlaceOrAProfile()
+    {
+        QFETCH(int, problem);
+        QFETCH(QString, expectedText);
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
+        page->state().outputDirectory = m.OutputDir();
+        if (problem == 0)
+            page->outputDirectoryField()->clear();
+        if (problem == 1)
+            page->state().outputDirectory = m.OutputDir() + "no/such/folder/";
+        if (problem == 2)
+            page->profileList()->setCurrentRow(-1);
+
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
+        QVERIFY2(m.notices[0].text.contains(expectedText), qPrintable(m.notices[0].text));
+        QCOMPARE(page->converting(), 0);
+        QVERIFY(page->startButton()->isVisible());
+        QCOMPARE(page->state().jobs.copyOut(0).stage, 0);
+        QVERIFY(m.OutputFiles().isEmpty());
+    }
+
+    // Three clips from the Start button: live figures in pass 1, " Finished " after, the
+    // "Information" notice, and nothing of the page usable for a change while it runs.
+    void convertsABatchFromTheStartButton()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(page->sources().AddSourcePath(m.Clip(QStringLiteral("clip%1").arg(i), 20)));
+        page->state().outputDirectory = m.OutputDir();
+
+        const QRegularExpression running(
+            "^\\d\\d:\\d\\d:\\d\\d    \\d+\\.\\d\\dMB    \\d+\\.\\d\\dFrames/s      %\\d+ $");
+        QStringList liveTexts;
+        bool controlsLocked = true;
+        bool triedBrowseAndHelp = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (!page->converting())
+                return;
+            const int row = page->state().currentJobIndex;
+            const CellInfo cell = Cell(page, row, 4);
+            if (running.match(cell.text).hasMatch() && cell.progressMax == 100)
+                liveTexts.append(cell.text);
+            controlsLocked = controlsLocked && !page->outputTypeBox()->isEnabled()
+                             && !page->profileList()->isEnabled()
+                             && !page->shutDownBox()->isEnabled() && page->stopButton()->isVisible()
+                             && !page->startButton()->isVisible();
+            if (!triedBrowseAndHelp) {
+                triedBrowseAndHelp = true;
+                QTest::mouseClick(page->browseButton(), Qt::LeftButton);
+                QTest::mouseClick(page->helpButton(), Qt::LeftButton);
+            }
+        });
+        poll.start(5);
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        poll.stop();
+
+        QVERIFY2(!liveTexts.isEmpty(), "no running figures seen in pass 1");
+        QVERIFY(controlsLocked);
+        QVERIFY(triedBrowseAndHelp);
+        QCOMPARE(m.foldersAsked, 0);
+        QVERIFY(m.openedUrls.isEmpty());
+        for (int row = 0; row < 3; ++row) {
+            const CellInfo cell = Cell(page, row, 4);
+            QCOMPARE(cell.text, QStringLiteral(" Finished "));
+            QCOMPARE(cell.progressPos, 100);
+        }
+        QCOMPARE(m.OutputFiles(), QStringList({"clip0.3gp", "clip1.3gp", "clip2.3gp"}));
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Information"));
+        QCOMPARE(m.notices[0].text,
+                 QString(11, ' ') + '\t' + QString(10, ' ') + "Converting Finished"
+                     + QString(9, ' ') + '\t' + QString(12, ' '));
+        QVERIFY(page->outputTypeBox()->isEnabled());
+        QVERIFY(page->profileList()->isEnabled());
+        QVERIFY(page->shutDownBox()->isEnabled());
+        QVERIFY(page->startButton()->isVisible());
+        QVERIFY(!page->stopButton()->isVisible());
+
+        // Idle again: Browse and Help work.
+        QTest::mouseClick(page->browseButton(), Qt::LeftButton);
+        QTest::mouseClick(page->helpButton(), Qt::LeftButton);
+        QCOMPARE(m.foldersAsked, 1);
+        QCOMPARE(m.openedUrls, QList<QUrl>{QUrl::fromLocalFile(page->HelpPath())});
+    }
+
+    void reportsAJobThatFailedAndConvertsTheOthers()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        const QString doomed = m.scratch.filePath("clips/doomed.avi");
+        QVERIFY(QFile::copy(m.Clip("clip1", 20), doomed));
+        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
+        QVERIFY(page->sources().AddSourcePath(doomed));
+        QVERIFY(page->sources().AddSourcePath(m.Clip("clip2", 20)));
+        QVERIFY(QFile::remove(doomed));
+        page->state().outputDirectory = m.OutputDir();
+
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QCOMPARE(Cell(page, 0, 4).text, QStringLiteral(" Finished "));
+        QCOMPARE(Cell(page, 1, 4).text, QStringLiteral(" Failed "));
+        QCOMPARE(Cell(page, 2, 4).text, QStringLiteral(" Finished "));
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Warning"));
+        QVERIFY2(m.notices[0].text.contains("1 of 3") && m.notices[0].text.contains("log.txt"),
+                 qPrintable(m.notices[0].text));
+    }
+
+    void endsWithTheShutdownOnlyWhenNotStopped_data()
+    {
+        QTest::addColumn<int>("stopInJob"); // -1: never
+        QTest::addColumn<QStringList>("progress");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("notices");
+        QTest::addColumn<int>("powerOffs");
+        QTest::newRow("stopped in job 2")
+            << 1 << QStringList{" Finished ", "Canceled", ""} << QStringList{"clip0.3gp"} << 1 << 0;
+        QTest::newRow("complete") << -1 << QStringList{" Finished ", " Finished ", " Finished "}
+                                  << QStringList{"clip0.3gp", "clip1.3gp", "clip2.3gp"} << 0 << 1;
+    }
+    void endsWithTheShutdownOnlyWhenNotStopped()
+    {
+        QFETCH(int, stopInJob);
+        QFETCH(QStringList, progress);
+        QFETCH(QStringList, files);
+        QFETCH(int, notices);
+        QFETCH(int, powerOffs);
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(page->sources().AddSourcePath(m.Clip(QStringLiteral("clip%1").arg(i), 20)));
+        page->state().outputDirectory = m.OutputDir();
+        QTest::mouseClick(page->shutDownBox(), Qt::LeftButton);
+        QVERIFY(page->shutDownBox()->isChecked());
+
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            const SharedState &state = page->state();
+            if (state.converting && state.currentJobIndex == stopInJob
+                && state.jobs.copyOut(stopInJob).encodedTime > 0.0
+                && page->stopButton()->isVisible()) {
+                QTest::mouseClick(page->stopButton(), Qt::LeftButton);
+            }
+        });
+        poll.start(5);
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        poll.stop();
+
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(Cell(page, row, 4).text, progress[row]);
+        QCOMPARE(m.OutputFiles(), files);
+        QCOMPARE(m.notices.size(), notices);
+        QCOMPARE(m.powerOffs, powerOffs);
+        if (notices)
+            QCOMPARE(m.notices[0].caption, QStringLiteral("Information"));
+    }
+
+    void colorsCellsByRowParity()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
+        QVERIFY(page->sources().AddSourcePath(m.Clip("clip1", 20)));
+        struct Expected
+        {
+            ColorRef text, back, selectedText, selectedBackNoFocus;
+        };
+        const Expected rows[2]
+            = {{Rgb(10, 5, 20), Rgb(180, 180, 255), Rgb(240, 200, 128), Rgb(20, 20, 120)},
+               {Rgb(40, 10, 40), Rgb(220, 220, 255), Rgb(240, 250, 128), Rgb(20, 60, 120)}};
+        for (int row = 0; row < 2; ++row) {
+            for (int column = 0; column < 5; ++column) {
+                const CellInfo cell = Cell(page, row, column);
+                QCOMPARE(cell.textColor, rows[row].text);
+                QCOMPARE(cell.backColor, rows[row].back);
+                QCOMPARE(cell.hotTextColor, Rgb(170, 10, 150));
+                QCOMPARE(cell.selectedTextColor, rows[row].selectedText);
+                QCOMPARE(cell.selectedBackColor, Rgb(30, 50, 96));
+                QCOMPARE(cell.selectedBackColorNoFocus, rows[row].selectedBackNoFocus);
+            }
+            QCOMPARE(Cell(page, row, 0).text, QStringLiteral("clip%1.avi").arg(row));
+            QCOMPARE(Cell(page, row, 1).text, QStringLiteral("00:00:00"));
+            QCOMPARE(Cell(page, row, 2).text, QStringLiteral("00:00:20"));
+        }
+        // A row past the jobs keeps the reset record.
+        QCOMPARE(Cell(page, 2, 0).backColor, CLR_DEFAULT);
+    }
+
+    // Every label, entry, heading and check box text fits its rectangle whole.
+    void fitsEveryTextIntoItsRectangle()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        const auto fits = [](QWidget *control, const QString &text, int reserved) {
+            const QFontMetrics metrics(control->font());
+            return metrics.horizontalAdvance(text) + reserved <= control->width()
+                   && metrics.height() <= control->height();
+        };
+        QStyle *style = page->style();
+        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth)
+                              + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+        const int arrow = style->pixelMetric(QStyle::PM_ScrollBarExtent);
+        for (int id : {1070, 1071, 1034}) {
+            auto *label = qobject_cast<QLabel *>(page->Control(id));
+            QVERIFY2(fits(label, label->text(), 0), qPrintable(label->text()));
+        }
+        QVERIFY(fits(page->shutDownBox(), page->shutDownBox()->text(), indicator));
+        for (int i = 0; i < page->outputTypeBox()->count(); ++i) {
+            const QString entry = page->outputTypeBox()->itemText(i);
+            QVERIFY2(fits(page->outputTypeBox(), entry, arrow + 4), qPrintable(entry));
+        }
+        QVERIFY(fits(page->browseButton(), page->browseButton()->text(), 4));
+        QHeaderView *header = page->jobList()->horizontalHeader();
+        const int headerMargins = 2 * style->pixelMetric(QStyle::PM_HeaderMargin);
+        for (int column = 0; column < 5; ++column) {
+            const QString heading
+                = page->jobList()->model()->headerData(column, Qt::Horizontal).toString();
+            QVERIFY2(QFontMetrics(header->font()).horizontalAdvance(heading) + headerMargins
+                         <= header->sectionSize(column),
+                     qPrintable(heading));
+        }
+    }
+
+private:
+    PageFixture m;
+};
+
+QTEST_MAIN(TestCMivartelDlg)
+#include "tst_cmivarteldlg.moc"
