@@ -4,6 +4,7 @@
 #include "page/notices.h"
 #include "page/poweroffservice.h"
 #include "shell/couterdlg.h"
+#include "shell/skincomponent.h"
 #include "testmedia.h"
 
 #include <QDir>
@@ -61,10 +62,17 @@ public:
     int foldersAsked = 0;
     QList<QUrl> openedUrls;
     std::unique_ptr<COuterDlg> outer;
+    std::unique_ptr<SkinComponent> skin;
 
-    // Settings go to the scratch folder; call before anything reads them.
+    // Settings go to the scratch folder; call before anything reads them. The skin is put
+    // on as the program does, since its paddings take room from the texts.
     void SetUp()
     {
+        skin = std::make_unique<SkinComponent>();
+        skin->Initialize(0);
+        skin->EnableSkin(1);
+        skin->LoadSkinFile(QStringLiteral(MIVARTEL_BUILD_DIR "/Virurez.skf"));
+        skin->ApplySkin();
         qputenv("XDG_CONFIG_HOME", scratch.filePath("config").toLocal8Bit());
         QDir(scratch.path()).mkpath("out");
         QDir(scratch.path()).mkpath("clips");
@@ -87,6 +95,7 @@ public:
         foldersAsked = 0;
         openedUrls.clear();
         PageServices services;
+        services.skin = skin.get();
         services.notices = std::make_unique<RecordingNotices>(notices);
         services.powerOff = std::make_unique<CountingPowerOff>(powerOffs);
         services.chooseFolder = [this](QWidget *, const QString &) {

@@ -17,6 +17,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionHeader>
 #include <QTimer>
 
 namespace {
@@ -363,37 +365,46 @@ private slots:
         QCOMPARE(Cell(page, 2, 0).backColor, CLR_DEFAULT);
     }
 
-    // Every label, entry, heading and check box text fits its rectangle whole.
+    // Every label, entry, heading and check box text fits its rectangle whole, with the
+    // skin's paddings.
     void fitsEveryTextIntoItsRectangle()
     {
         CMivartelDlg *page = m.Open();
         QVERIFY(page);
-        const auto fits = [](QWidget *control, const QString &text, int reserved) {
-            const QFontMetrics metrics(control->font());
-            return metrics.horizontalAdvance(text) + reserved <= control->width()
-                   && metrics.height() <= control->height();
-        };
+        QVERIFY(!m.skin->SkinText().isEmpty());
         QStyle *style = page->style();
-        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth)
-                              + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-        const int arrow = style->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const auto fits = [](QWidget *control, const QString &text, int room) {
+            const QFontMetrics metrics(control->font());
+            return metrics.horizontalAdvance(text) <= room && metrics.height() <= control->height();
+        };
         for (int id : {1070, 1071, 1034}) {
             auto *label = qobject_cast<QLabel *>(page->Control(id));
-            QVERIFY2(fits(label, label->text(), 0), qPrintable(label->text()));
+            QVERIFY2(fits(label, label->text(), label->width()), qPrintable(label->text()));
         }
-        QVERIFY(fits(page->shutDownBox(), page->shutDownBox()->text(), indicator));
-        for (int i = 0; i < page->outputTypeBox()->count(); ++i) {
-            const QString entry = page->outputTypeBox()->itemText(i);
-            QVERIFY2(fits(page->outputTypeBox(), entry, arrow + 4), qPrintable(entry));
-        }
-        QVERIFY(fits(page->browseButton(), page->browseButton()->text(), 4));
+        QCheckBox *box = page->shutDownBox();
+        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
+                              + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
+        QVERIFY(fits(box, box->text(), box->width() - indicator));
+        QComboBox *combo = page->outputTypeBox();
+        QStyleOptionComboBox comboOption;
+        comboOption.initFrom(combo);
+        const int field
+            = style
+                  ->subControlRect(
+                      QStyle::CC_ComboBox, &comboOption, QStyle::SC_ComboBoxEditField, combo)
+                  .width();
+        for (int i = 0; i < combo->count(); ++i)
+            QVERIFY2(fits(combo, combo->itemText(i), field), qPrintable(combo->itemText(i)));
         QHeaderView *header = page->jobList()->horizontalHeader();
-        const int headerMargins = 2 * style->pixelMetric(QStyle::PM_HeaderMargin);
         for (int column = 0; column < 5; ++column) {
-            const QString heading
-                = page->jobList()->model()->headerData(column, Qt::Horizontal).toString();
-            QVERIFY2(QFontMetrics(header->font()).horizontalAdvance(heading) + headerMargins
-                         <= header->sectionSize(column),
+            QStyleOptionHeader option;
+            option.initFrom(header);
+            option.rect = QRect(0, 0, header->sectionSize(column), header->height());
+            option.section = column;
+            const QString heading = header->model()->headerData(column, Qt::Horizontal).toString();
+            // The header paints with its viewport's font.
+            QVERIFY2(QFontMetrics(header->viewport()->font()).horizontalAdvance(heading)
+                         <= style->subElementRect(QStyle::SE_HeaderLabel, &option, header).width(),
                      qPrintable(heading));
         }
     }
