@@ -8,6 +8,7 @@
 #include "engine/profilelist.h"
 #include "page/ccelllistctrl.h"
 #include "page/jobcellprovider.h"
+#include "page/jobcelltext.h"
 #include "page/joblistcolumns.h"
 #include "page/messageboxnotices.h"
 #include "page/pagebatch.h"
@@ -159,6 +160,8 @@ void CMivartelDlg::SetPageFont()
 int CMivartelDlg::TextRoom(QWidget *control, int index, const QString &text)
 {
     QStyle *style = control->style();
+    if (auto *list = qobject_cast<CCellListCtrl *>(control))
+        return list->columnWidth(index) - CellTextInsets;
     if (auto *header = qobject_cast<QHeaderView *>(control)) {
         QStyleOptionHeader option;
         option.initFrom(header);
@@ -202,6 +205,14 @@ void CMivartelDlg::FitTexts()
     QStringList headings;
     for (int column = 0; column < m_jobList->GetColumnCount(); ++column)
         headings.append(m_jobList->model()->headerData(column, Qt::Horizontal).toString());
+    // The widest Progress text of a usual batch: hours, a two-digit size, three-digit speed.
+    ConversionJob busy = ConversionJob::ForSource(QString(), 35999.0);
+    busy.stage = JobStage::FirstPass;
+    busy.encodedTime = 35999.0;
+    busy.sizeKB = 99999;
+    busy.framesPerSecond = 999.99;
+    QStringList cells(JobColumn::Progress + 1);
+    cells[JobColumn::Progress] = ProgressCellOf(busy).text;
     const QList<QPair<QWidget *, QStringList>> texts{
         {m_outputTypeLabel, {m_outputTypeLabel->text()}},
         {m_profileLabel, {m_profileLabel->text()}},
@@ -210,18 +221,19 @@ void CMivartelDlg::FitTexts()
         {m_browse, {m_browse->text()}},
         {m_outputType, entries},
         {m_jobList->horizontalHeader(), headings},
+        {m_jobList, cells},
     };
     for (const auto &[control, lines] : texts) {
-        const bool header = qobject_cast<QHeaderView *>(control) != nullptr;
+        auto *view = qobject_cast<QAbstractScrollArea *>(control);
         QFont fitted = control->font();
         for (qreal points = PageFontPoints; points >= MinimumFontPoints; points -= 0.5) {
             fitted.setPointSizeF(points);
             control->setFont(fitted);
-            // The header paints with its viewport's font, which keeps the desktop's own.
-            if (header)
-                static_cast<QHeaderView *>(control)->viewport()->setFont(fitted);
+            // A view paints with its viewport's font, which may keep the desktop's own.
+            if (view)
+                view->viewport()->setFont(fitted);
             const QFontMetrics metrics(fitted);
-            bool fits = header || metrics.height() <= control->height();
+            bool fits = view || metrics.height() <= control->height();
             for (int i = 0; fits && i < lines.size(); ++i)
                 fits = metrics.horizontalAdvance(lines[i]) <= TextRoom(control, i, lines[i]);
             if (fits)

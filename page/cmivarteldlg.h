@@ -84,6 +84,8 @@ public:
     static constexpr qreal MinimumFontPoints = 6.0;
     // The combo box draws its entry this far inside its field on either side.
     static constexpr int ComboTextMargin = 2;
+    // A cell's text starts this far inside a progress bar's cell, with the same on the right.
+    static constexpr int CellTextInsets = 10;
     // The width a control leaves for one line of its text, in pixels; index is the header's
     // section.
     static int TextRoom(QWidget *control, int index, const QString &text);

@@ -395,6 +395,12 @@ private slots:
                   .width();
         for (int i = 0; i < combo->count(); ++i)
             QVERIFY2(fits(combo, combo->itemText(i), field), qPrintable(combo->itemText(i)));
+        // The widest Progress text of a usual batch, inside the bar's border.
+        CCellListCtrl *list = page->jobList();
+        QVERIFY(QFontMetrics(list->viewport()->font())
+                        .horizontalAdvance("09:59:59    97.66MB    999.99Frames/s      %100 ")
+                    + 10
+                <= list->columnWidth(4));
         QHeaderView *header = page->jobList()->horizontalHeader();
         for (int column = 0; column < 5; ++column) {
             QStyleOptionHeader option;
