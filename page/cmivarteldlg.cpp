@@ -418,6 +418,9 @@ void CMivartelDlg::LoadProfileList(int outputType)
 
 void CMivartelDlg::OnOutputTypeChanged()
 {
+    // The box is disabled during a batch; the engine reads the output type while it runs.
+    if (m_state.converting)
+        return;
     const int outputType = m_outputType->currentIndex();
     LoadProfileList(outputType);
     m_state.outputType = outputType;
