@@ -60,6 +60,7 @@ public:
     QList<RecordedNotice> notices;
     int powerOffs = 0;
     int foldersAsked = 0;
+    QString chosenFolder; // what the folder chooser answers; empty: cancelled
     QList<QUrl> openedUrls;
     std::unique_ptr<COuterDlg> outer;
     std::unique_ptr<SkinComponent> skin;
@@ -93,6 +94,7 @@ public:
         notices.clear();
         powerOffs = 0;
         foldersAsked = 0;
+        chosenFolder.clear();
         openedUrls.clear();
         PageServices services;
         services.skin = skin.get();
@@ -100,7 +102,7 @@ public:
         services.powerOff = std::make_unique<CountingPowerOff>(powerOffs);
         services.chooseFolder = [this](QWidget *, const QString &) {
             ++foldersAsked;
-            return QString();
+            return chosenFolder;
         };
         services.openUrl = [this](const QUrl &url) {
             openedUrls.append(url);

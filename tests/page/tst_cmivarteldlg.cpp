@@ -142,6 +142,41 @@ private slots:
         QCOMPARE(page->geometry(), QRect(2, 2, 669, 563));
     }
 
+    void browseKeepsTheChosenFolder_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("folder") << "/srv/clips"
+                                << "/srv/clips"
+                                << "/srv/clips/";
+        QTest::newRow("root") << "/"
+                              << "/"
+                              << "/";
+        QTest::newRow("cancelled") << ""
+                                   << "/srv/old/"
+                                   << "/srv/old/";
+    }
+    void browseKeepsTheChosenFolder()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QSettings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"))
+            .setValue("destination", "/srv/old");
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        m.chosenFolder = chosen;
+        QTest::mouseClick(page->browseButton(), Qt::LeftButton);
+        QCOMPARE(m.foldersAsked, 1);
+        QCOMPARE(page->outputDirectoryField()->text(), field);
+        QCOMPARE(page->state().outputDirectory, stored);
+        QCOMPARE(QSettings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"))
+                     .value("destination")
+                     .toString(),
+                 stored);
+    }
+
     void changingTheOutputTypeRefillsTheListAndTheOutputColumn()
     {
         CMivartelDlg *page = m.Open();
@@ -318,6 +353,8 @@ private slots:
             if (state.converting && state.currentJobIndex == stopInJob
                 && state.jobs.copyOut(stopInJob).encodedTime > 0.0
                 && page->stopButton()->isVisible()) {
+                // A second Stop before the engine has unwound does no harm.
+                QTest::mouseClick(page->stopButton(), Qt::LeftButton);
                 QTest::mouseClick(page->stopButton(), Qt::LeftButton);
             }
         });
