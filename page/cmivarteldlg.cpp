@@ -1,0 +1,485 @@
+#include "page/cmivarteldlg.h"
+
+#include "controls/cfadeinpicture.h"
+#include "controls/cimagebutton.h"
+#include "engine/cellrepainter.h"
+#include "engine/intermediatetranscode.h"
+#include "engine/outputtypes.h"
+#include "engine/profilelist.h"
+#include "page/ccelllistctrl.h"
+#include "page/jobcellprovider.h"
+#include "page/jobcelltext.h"
+#include "page/joblistcolumns.h"
+#include "page/messageboxnotices.h"
+#include "page/pagebatch.h"
+#include "shell/csplashthread.h"
+#include "shell/skincomponent.h"
+#include "sources/crangeslider.h"
+#include "sources/cvideoedit.h"
+#include "sources/pagesources.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionHeader>
+
+namespace {
+
+// The settings of the program's user: "destination" and "Version".
+const QString SettingsName = QStringLiteral("Mivartel");
+
+struct ImageButtonLook
+{
+    int id;
+    int activeIcon;
+    int restIcon;
+    const char *tip;
+};
+
+constexpr std::array<ImageButtonLook, 8> ImageButtonLooks{{
+    {PageControl::Add, 138, 137, "Add a video to converting task"},
+    {PageControl::Remove, 136, 135, "Remove selected video"},
+    {PageControl::RemoveAll, 140, 139, "Remove all videos"},
+    {PageControl::Help, 141, 142, "Contents"},
+    {PageControl::Preview, 188, 189, "Preview selected videos"},
+    {PageControl::StopPreview, 190, 191, "Stop preview"},
+    {PageControl::StartConverting, 147, 148, "Start Converting"},
+    {PageControl::StopConverting, 145, 146, "Stop Converting"},
+}};
+
+QString WithSlash(QString directory)
+{
+    if (!directory.endsWith(QLatin1Char('/')))
+        directory += QLatin1Char('/');
+    return directory;
+}
+
+} // namespace
+
+const std::array<CMivartelDlg::ControlPlace, 23> &CMivartelDlg::ControlPlaces()
+{
+    static const std::array<ControlPlace, 23> places{{
+        {PageControl::VideoEdit, {13, 17, 263, 198}},
+        {PageControl::FadeInPicture, {13, 17, 263, 198}},
+        {PageControl::Preview, {13, 232, 18, 18}},
+        {PageControl::StopPreview, {31, 232, 18, 18}},
+        {PageControl::RangeSlider, {52, 233, 224, 20}},
+        {PageControl::OutputSettingGroup, {286, 12, 368, 240}},
+        {PageControl::OutputTypeLabel, {300, 30, 100, 18}},
+        {PageControl::OutputType, {410, 28, 231, 18}},
+        {PageControl::Description, {300, 53, 342, 60}},
+        {PageControl::ProfileLabel, {300, 115, 80, 18}},
+        {PageControl::ProfileList, {300, 130, 342, 95}},
+        {PageControl::ShutDownBox, {300, 231, 342, 18}},
+        {PageControl::JobGroup, {13, 258, 640, 200}},
+        {PageControl::OutputDirectoryLabel, {23, 269, 95, 18}},
+        {PageControl::OutputDirectory, {127, 269, 435, 18}},
+        {PageControl::Browse, {567, 269, 65, 18}},
+        {PageControl::JobList, {23, 294, 587, 156}},
+        {PageControl::Add, {621, 313, 22, 22}},
+        {PageControl::Remove, {621, 353, 22, 22}},
+        {PageControl::RemoveAll, {621, 393, 22, 22}},
+        {PageControl::Help, {535, 485, 32, 32}},
+        {PageControl::StartConverting, {576, 470, 55, 55}},
+        {PageControl::StopConverting, {576, 470, 55, 55}},
+    }};
+    return places;
+}
+
+CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
+    : QWidget(parent)
+    , m_services(std::move(services))
+    , m_progress(m_state)
+    , m_runner(m_state, m_progress)
+    , m_pipeline(m_state, m_catalog, m_runner, m_progress)
+    , m_batch(m_state, m_pipeline, m_runner)
+    , m_background(QStringLiteral(":/res/bitmap_185.png"))
+{
+    if (m_services.programDirectory.isEmpty())
+        m_services.programDirectory = QCoreApplication::applicationDirPath();
+    if (!m_services.notices)
+        m_services.notices = std::make_unique<MessageBoxNotices>();
+    if (!m_services.chooseFolder) {
+        m_services.chooseFolder = [](QWidget *owner, const QString &start) {
+            return QFileDialog::getExistingDirectory(owner, QString(), start);
+        };
+    }
+    if (!m_services.openUrl)
+        m_services.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    m_state.SetProgramDirectory(m_services.programDirectory);
+
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    SetPageFont();
+    CreateControls();
+
+    m_transcode = std::make_unique<IntermediateTranscode>(m_state, m_videoEdit->exporter());
+    m_batch.SetIntermediateExporter(m_transcode.get());
+    m_cells = std::make_unique<JobCellProvider>(m_state);
+    m_jobList->SetCellInfoProvider(m_cells.get());
+    m_state.repainter = m_jobList;
+    m_batchControl = std::make_unique<PageBatch>(*this, std::move(m_services.powerOff));
+    m_sources = std::make_unique<PageSources>(*this);
+
+    connect(m_start, &QPushButton::clicked, this, &CMivartelDlg::StartConverting);
+    connect(m_stop, &QPushButton::clicked, this, &CMivartelDlg::StopConverting);
+    connect(m_browse, &QPushButton::clicked, this, &CMivartelDlg::OnBrowse);
+    connect(m_help, &QPushButton::clicked, this, &CMivartelDlg::OnHelp);
+}
+
+CMivartelDlg::~CMivartelDlg()
+{
+    if (m_state.converting)
+        StopConverting();
+    // The controls outlive the members they point at by a moment (children go last).
+    m_state.repainter = nullptr;
+    m_jobList->SetCellInfoProvider(nullptr);
+}
+
+void CMivartelDlg::SetPageFont()
+{
+    // The rectangles were laid out for an 8-point interface font; the desktop's usual 10 points
+    // would not fit the labels, the entries and the check box text.
+    QFont pageFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    pageFont.setPointSizeF(PageFontPoints);
+    setFont(pageFont);
+}
+
+int CMivartelDlg::TextRoom(QWidget *control, int index, const QString &text)
+{
+    QStyle *style = control->style();
+    if (auto *list = qobject_cast<CCellListCtrl *>(control))
+        return list->columnWidth(index) - CellTextInsets;
+    if (auto *header = qobject_cast<QHeaderView *>(control)) {
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.rect = QRect(0, 0, header->sectionSize(index), header->height());
+        option.section = index;
+        option.text = text;
+        return style->subElementRect(QStyle::SE_HeaderLabel, &option, header).width();
+    }
+    if (auto *box = qobject_cast<QCheckBox *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = text;
+        return style->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        const QRect field = style->subControlRect(
+            QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+        return field.width() - 2 * ComboTextMargin;
+    }
+    if (auto *button = qobject_cast<QPushButton *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = text;
+        return style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    }
+    if (auto *label = qobject_cast<QLabel *>(control))
+        return label->contentsRect().width();
+    return control->width();
+}
+
+void CMivartelDlg::FitTexts()
+{
+    // Where a text does not fit its rectangle at the page's size, its control alone gets the
+    // largest half-point size below it at which it does; the text is never cut. Measured
+    // with the skin on, whose paddings take room too.
+    QStringList entries;
+    for (int i = 0; i < m_outputType->count(); ++i)
+        entries.append(m_outputType->itemText(i));
+    QStringList headings;
+    for (int column = 0; column < m_jobList->GetColumnCount(); ++column)
+        headings.append(m_jobList->model()->headerData(column, Qt::Horizontal).toString());
+    // The widest Progress text of a usual batch: hours, a two-digit size, three-digit speed.
+    ConversionJob busy = ConversionJob::ForSource(QString(), 35999.0);
+    busy.stage = JobStage::FirstPass;
+    busy.encodedTime = 35999.0;
+    busy.sizeKB = 99999;
+    busy.framesPerSecond = 999.99;
+    QStringList cells(JobColumn::Progress + 1);
+    cells[JobColumn::Progress] = ProgressCellOf(busy).text;
+    const QList<QPair<QWidget *, QStringList>> texts{
+        {m_outputTypeLabel, {m_outputTypeLabel->text()}},
+        {m_profileLabel, {m_profileLabel->text()}},
+        {m_outputDirectoryLabel, {m_outputDirectoryLabel->text()}},
+        {m_shutDown, {m_shutDown->text()}},
+        {m_browse, {m_browse->text()}},
+        {m_outputType, entries},
+        {m_jobList->horizontalHeader(), headings},
+        {m_jobList, cells},
+    };
+    for (const auto &[control, lines] : texts) {
+        auto *view = qobject_cast<QAbstractScrollArea *>(control);
+        QFont fitted = control->font();
+        for (qreal points = PageFontPoints; points >= MinimumFontPoints; points -= 0.5) {
+            fitted.setPointSizeF(points);
+            control->setFont(fitted);
+            // A view paints with its viewport's font, which may keep the desktop's own.
+            if (view)
+                view->viewport()->setFont(fitted);
+            const QFontMetrics metrics(fitted);
+            bool fits = view || metrics.height() <= control->height();
+            for (int i = 0; fits && i < lines.size(); ++i)
+                fits = metrics.horizontalAdvance(lines[i]) <= TextRoom(control, i, lines[i]);
+            if (fits)
+                break;
+        }
+    }
+}
+
+void CMivartelDlg::CreateControls()
+{
+    // Created back to front: the frames first, the picture over the video window last.
+    m_outputGroup = new QGroupBox(QStringLiteral("Output Setting"), this);
+    m_jobGroup = new QGroupBox(this);
+    m_videoEdit = new CVideoEdit(this);
+    m_fadeIn = new CFadeInPicture(this);
+    m_preview = new CImageButton(this);
+    m_stopPreview = new CImageButton(this);
+    m_slider = new CRangeSlider(this);
+    m_outputTypeLabel = new QLabel(QStringLiteral("Select Output Type:"), this);
+    m_outputType = new QComboBox(this);
+    for (const OutputTypeInfo &type : profileFileTable)
+        m_outputType->addItem(QLatin1String(type.comboText));
+    m_description = new QLabel(this);
+    m_description->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_description->setWordWrap(true);
+    m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_profileLabel = new QLabel(QStringLiteral("Select Profile:"), this);
+    m_profiles = new QListWidget(this);
+    m_profiles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_shutDown = new QCheckBox(
+        QStringLiteral("Automatically Shut Down the computer when converting finished"), this);
+    m_outputDirectoryLabel = new QLabel(QStringLiteral("Output Directory:"), this);
+    m_outputDirectory = new QLineEdit(this);
+    m_browse = new QPushButton(QStringLiteral("Browse"), this);
+    m_jobList = new CCellListCtrl(nullptr, this);
+    m_add = new CImageButton(this);
+    m_remove = new CImageButton(this);
+    m_removeAll = new CImageButton(this);
+    m_help = new CImageButton(this);
+    m_start = new CImageButton(this);
+    m_stop = new CImageButton(this);
+
+    for (const ControlPlace &place : ControlPlaces()) {
+        QWidget *control = Control(place.id);
+        control->setObjectName(QStringLiteral("control%1").arg(place.id));
+        control->setGeometry(place.rect);
+    }
+}
+
+QWidget *CMivartelDlg::Control(int id) const
+{
+    switch (id) {
+    case PageControl::JobList:
+        return m_jobList;
+    case PageControl::Add:
+        return m_add;
+    case PageControl::Remove:
+        return m_remove;
+    case PageControl::RemoveAll:
+        return m_removeAll;
+    case PageControl::Help:
+        return m_help;
+    case PageControl::OutputDirectory:
+        return m_outputDirectory;
+    case PageControl::Browse:
+        return m_browse;
+    case PageControl::OutputDirectoryLabel:
+        return m_outputDirectoryLabel;
+    case PageControl::RangeSlider:
+        return m_slider;
+    case PageControl::StartConverting:
+        return m_start;
+    case PageControl::StopConverting:
+        return m_stop;
+    case PageControl::OutputSettingGroup:
+        return m_outputGroup;
+    case PageControl::VideoEdit:
+        return m_videoEdit;
+    case PageControl::Preview:
+        return m_preview;
+    case PageControl::StopPreview:
+        return m_stopPreview;
+    case PageControl::FadeInPicture:
+        return m_fadeIn;
+    case PageControl::ShutDownBox:
+        return m_shutDown;
+    case PageControl::OutputType:
+        return m_outputType;
+    case PageControl::ProfileList:
+        return m_profiles;
+    case PageControl::Description:
+        return m_description;
+    case PageControl::JobGroup:
+        return m_jobGroup;
+    case PageControl::OutputTypeLabel:
+        return m_outputTypeLabel;
+    case PageControl::ProfileLabel:
+        return m_profileLabel;
+    default:
+        return nullptr;
+    }
+}
+
+void CMivartelDlg::OnInitDialog()
+{
+    QString version
+        = QSettings(SettingsName, SettingsName).value(QStringLiteral("Version")).toString();
+    // Without a stored version the title would end in a bare "V".
+    if (version.isEmpty())
+        version = QStringLiteral(MIVARTEL_VERSION);
+    window()->setWindowTitle(QStringLiteral("  %1 V%2").arg(QStringLiteral("Mivartel"), version));
+
+    if (m_services.skin) {
+        for (const ImageButtonLook &look : ImageButtonLooks)
+            m_services.skin->AddWindow(Control(look.id), SkinComponent::SelfDrawn);
+    }
+    InsertJobListColumns(*m_jobList);
+    ConfigureImageButtons();
+    m_outputDirectory->setEnabled(false);
+
+    sliderUpdating = 1;
+    m_slider->SetBounds(0.0, 120.0);
+    m_slider->SetPositions(0.0, 120.0);
+    sliderUpdating = 0;
+
+    m_stop->hide();
+    m_videoEdit->hide();
+    m_fadeIn->StartFadeIn(190, 100);
+
+    m_outputType->setCurrentIndex(0);
+    m_state.outputType = 0;
+    LoadProfileList(0);
+    connect(
+        m_outputType, &QComboBox::currentIndexChanged, this, &CMivartelDlg::OnOutputTypeChanged);
+
+    ReadOutputDirectory();
+    if (m_services.splash)
+        m_services.splash->Close();
+}
+
+void CMivartelDlg::ConfigureImageButtons()
+{
+    for (const ImageButtonLook &look : ImageButtonLooks) {
+        auto *button = static_cast<CImageButton *>(Control(look.id));
+        button->SetIcons(look.activeIcon, look.restIcon, false);
+        button->UseParentBackground(false);
+        button->ShowHoverBorder(false, true);
+        button->SetLayout(CImageButton::IconAbove, true);
+        button->SetStateColor(CImageButton::TextNormal, QColor(49, 66, 97), true);
+        button->SetStateColor(CImageButton::TextActive, QColor(20, 20, 20), true);
+        button->SetStateColor(CImageButton::TextFocused, QColor(49, 66, 97), true);
+        button->SetStateColor(CImageButton::BackActive, QColor(49, 66, 97), true);
+        button->SetTip(QLatin1String(look.tip), true);
+    }
+}
+
+void CMivartelDlg::ReadOutputDirectory()
+{
+    QString directory
+        = QSettings(SettingsName, SettingsName).value(QStringLiteral("destination")).toString();
+    if (directory.isEmpty()) {
+        // There is no drive D: here; the user's videos folder takes its place.
+        directory = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+        if (directory.isEmpty() || !QFileInfo(directory).isDir())
+            directory = QDir::homePath();
+    }
+    m_state.outputDirectory = WithSlash(directory);
+    m_outputDirectory->setText(m_state.outputDirectory);
+}
+
+void CMivartelDlg::LoadProfileList(int outputType)
+{
+    const std::optional<ProfileList> list
+        = ::LoadProfileList(m_catalog, m_state.engineDirectory, outputType);
+    if (!list)
+        return;
+    m_description->setText(list->description);
+    m_profiles->clear();
+    m_profiles->addItems(list->titles);
+    m_profiles->setCurrentRow(list->selected);
+}
+
+void CMivartelDlg::OnOutputTypeChanged()
+{
+    // The box is disabled during a batch; the engine reads the output type while it runs.
+    if (m_state.converting)
+        return;
+    const int outputType = m_outputType->currentIndex();
+    LoadProfileList(outputType);
+    m_state.outputType = outputType;
+    // The extension in the Output column follows the output type.
+    m_jobList->RepaintCells(0, m_state.jobs.count() - 1, JobColumn::Output);
+}
+
+void CMivartelDlg::StartConverting()
+{
+    m_batchControl->StartConverting();
+}
+
+void CMivartelDlg::StopConverting()
+{
+    m_batchControl->StopConverting();
+}
+
+void CMivartelDlg::OnBrowse()
+{
+    if (m_state.converting)
+        return;
+    const QString folder = m_services.chooseFolder(this, m_state.outputDirectory);
+    if (!folder.isEmpty()) {
+        m_state.outputDirectory = folder;
+        m_outputDirectory->setText(folder);
+        m_state.outputDirectory = WithSlash(m_state.outputDirectory);
+    }
+    if (!m_state.outputDirectory.isEmpty())
+        QSettings(SettingsName, SettingsName)
+            .setValue(QStringLiteral("destination"), m_state.outputDirectory);
+}
+
+QString CMivartelDlg::HelpPath() const
+{
+    return m_state.programDirectory + QLatin1String("help/help.html");
+}
+
+void CMivartelDlg::OnHelp()
+{
+    if (m_state.converting)
+        return;
+    m_services.openUrl(QUrl::fromLocalFile(HelpPath()));
+}
+
+void CMivartelDlg::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Polishing gives the list's header the desktop's font for headers, and the skin adds its
+    // paddings: the texts are measured once both are in place.
+    if (!m_textsFitted) {
+        m_textsFitted = true;
+        FitTexts();
+    }
+}
+
+void CMivartelDlg::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(rect(), m_background);
+}

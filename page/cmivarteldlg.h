@@ -1,0 +1,198 @@
+#pragma once
+
+#include "engine/conversionpipeline.h"
+#include "engine/encoderrunner.h"
+#include "engine/jobprogress.h"
+#include "engine/profilecatalog.h"
+#include "engine/sharedstate.h"
+#include "page/batchconversion.h"
+#include "page/pageservices.h"
+
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+
+#include <array>
+
+#include <memory>
+
+class CCellListCtrl;
+class CFadeInPicture;
+class CImageButton;
+class CRangeSlider;
+class CVideoEdit;
+class IntermediateTranscode;
+class JobCellProvider;
+class PageBatch;
+class PageSources;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The ids of the page's controls.
+namespace PageControl {
+enum : int {
+    JobList = 1011,
+    Add = 1012,
+    Remove = 1013,
+    RemoveAll = 1014,
+    Help = 1016,
+    OutputDirectory = 1021,
+    Browse = 1022,
+    OutputDirectoryLabel = 1034,
+    RangeSlider = 1047,
+    StartConverting = 1048,
+    StopConverting = 1049,
+    OutputSettingGroup = 1052,
+    VideoEdit = 1053,
+    Preview = 1054,
+    StopPreview = 1055,
+    FadeInPicture = 1058,
+    ShutDownBox = 1059,
+    OutputType = 1061,
+    ProfileList = 1065,
+    Description = 1066,
+    JobGroup = 1069,
+    OutputTypeLabel = 1070,
+    ProfileLabel = 1071,
+};
+}
+
+// The main page: every control of the program, the job list, the shared state and the
+// engine that converts it. It is a switchboard: the batch concern lives in PageBatch, adding
+// and trimming sources in PageSources, the cell contents in JobCellProvider; each handler
+// here checks `converting` and hands over.
+class CMivartelDlg : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The size of the page (pixels) and the place of every control on it.
+    static constexpr QSize PageSize{669, 563};
+    struct ControlPlace
+    {
+        int id;
+        QRect rect;
+    };
+    static const std::array<ControlPlace, 23> &ControlPlaces();
+    // The page's font size, and the least a text that does not fit at it may get.
+    static constexpr qreal PageFontPoints = 8.0;
+    static constexpr qreal MinimumFontPoints = 6.0;
+    // The combo box draws its entry this far inside its field on either side.
+    static constexpr int ComboTextMargin = 2;
+    // A cell's text starts this far inside a progress bar's cell, with the same on the right.
+    static constexpr int CellTextInsets = 10;
+    // The width a control leaves for one line of its text, in pixels; index is the header's
+    // section.
+    static int TextRoom(QWidget *control, int index, const QString &text);
+
+    explicit CMivartelDlg(PageServices services = {}, QWidget *parent = nullptr);
+    // Stops a running batch first; the window that hosts the page makes sure that no engine
+    // loop is still running by then.
+    ~CMivartelDlg() override;
+
+    // The page's initialisation once it sits in its window: the window's title, the skin, the
+    // output folder from the settings, the profiles of output type 0, the splash closed.
+    void OnInitDialog();
+
+    // Start and Stop Converting (the buttons' handlers).
+    void StartConverting();
+    void StopConverting();
+    void OnOutputTypeChanged();
+    void LoadProfileList(int outputType);
+    void OnBrowse();
+    void OnHelp();
+
+    int converting() const { return m_state.converting; }
+    SharedState &state() { return m_state; }
+    Notices &notices() { return *m_services.notices; }
+    const PageServices &services() const { return m_services; }
+    PageBatch &batch() { return *m_batchControl; }
+    PageSources &sources() { return *m_sources; }
+    BatchConversion &batchConversion() { return m_batch; }
+    ConversionPipeline &pipeline() { return m_pipeline; }
+    IntermediateTranscode &transcode() { return *m_transcode; }
+    // The path of the help document.
+    QString HelpPath() const;
+
+    // The job shown in the video area and edited by the slider; -1 for none.
+    int selectedJobIndex = -1;
+    // 1 while the page itself moves the slider: its notifications then change no job.
+    int sliderUpdating = 0;
+    // 1 while a single-picture preview is under way; further picture requests are dropped.
+    int framePreviewing = 0;
+
+    QWidget *Control(int id) const;
+    CVideoEdit *videoEdit() const { return m_videoEdit; }
+    CFadeInPicture *fadeInPicture() const { return m_fadeIn; }
+    CImageButton *previewButton() const { return m_preview; }
+    CImageButton *stopPreviewButton() const { return m_stopPreview; }
+    CRangeSlider *rangeSlider() const { return m_slider; }
+    QComboBox *outputTypeBox() const { return m_outputType; }
+    QLabel *descriptionBox() const { return m_description; }
+    QListWidget *profileList() const { return m_profiles; }
+    QCheckBox *shutDownBox() const { return m_shutDown; }
+    QLineEdit *outputDirectoryField() const { return m_outputDirectory; }
+    QPushButton *browseButton() const { return m_browse; }
+    CCellListCtrl *jobList() const { return m_jobList; }
+    CImageButton *addButton() const { return m_add; }
+    CImageButton *removeButton() const { return m_remove; }
+    CImageButton *removeAllButton() const { return m_removeAll; }
+    CImageButton *helpButton() const { return m_help; }
+    CImageButton *startButton() const { return m_start; }
+    CImageButton *stopButton() const { return m_stop; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void CreateControls();
+    void ConfigureImageButtons();
+    void ReadOutputDirectory();
+    void SetPageFont();
+    void FitTexts();
+
+    PageServices m_services;
+    SharedState m_state;
+    ProfileCatalog m_catalog;
+    JobProgress m_progress;
+    EncoderRunner m_runner;
+    ConversionPipeline m_pipeline;
+    BatchConversion m_batch;
+    QPixmap m_background;
+    bool m_textsFitted = false;
+
+    CVideoEdit *m_videoEdit = nullptr;
+    CFadeInPicture *m_fadeIn = nullptr;
+    CImageButton *m_preview = nullptr;
+    CImageButton *m_stopPreview = nullptr;
+    CRangeSlider *m_slider = nullptr;
+    QGroupBox *m_outputGroup = nullptr;
+    QLabel *m_outputTypeLabel = nullptr;
+    QComboBox *m_outputType = nullptr;
+    QLabel *m_description = nullptr;
+    QLabel *m_profileLabel = nullptr;
+    QListWidget *m_profiles = nullptr;
+    QCheckBox *m_shutDown = nullptr;
+    QGroupBox *m_jobGroup = nullptr;
+    QLabel *m_outputDirectoryLabel = nullptr;
+    QLineEdit *m_outputDirectory = nullptr;
+    QPushButton *m_browse = nullptr;
+    CCellListCtrl *m_jobList = nullptr;
+    CImageButton *m_add = nullptr;
+    CImageButton *m_remove = nullptr;
+    CImageButton *m_removeAll = nullptr;
+    CImageButton *m_help = nullptr;
+    CImageButton *m_start = nullptr;
+    CImageButton *m_stop = nullptr;
+
+    std::unique_ptr<IntermediateTranscode> m_transcode;
+    std::unique_ptr<JobCellProvider> m_cells;
+    std::unique_ptr<PageBatch> m_batchControl;
+    std::unique_ptr<PageSources> m_sources;
+};

@@ -1,0 +1,35 @@
+#include "page/jobcellprovider.h"
+
+#include "engine/cellrepainter.h"
+#include "engine/sharedstate.h"
+#include "page/jobcelltext.h"
+
+JobCellProvider::JobCellProvider(const SharedState &state)
+    : m_state(state)
+{}
+
+void JobCellProvider::GetCellInfo(CellInfo &info)
+{
+    if (!m_state.jobs.isValidIndex(info.row))
+        return;
+    const ConversionJob job = m_state.jobs.copyOut(info.row);
+    const bool even = info.row % 2 == 0;
+    info.textColor = even ? Rgb(10, 5, 20) : Rgb(40, 10, 40);
+    info.backColor = even ? Rgb(180, 180, 255) : Rgb(220, 220, 255);
+    info.hotTextColor = Rgb(170, 10, 150);
+    info.selectedTextColor = even ? Rgb(240, 200, 128) : Rgb(240, 250, 128);
+    info.selectedBackColor = Rgb(30, 50, 96);
+    info.selectedBackColorNoFocus = even ? Rgb(20, 20, 120) : Rgb(20, 60, 120);
+
+    if (info.column != JobColumn::Progress) {
+        info.text = CellTextOf(job, info.column, m_state.outputType);
+        return;
+    }
+    const ProgressCell cell = ProgressCellOf(job);
+    info.text = cell.text;
+    if (cell.progressMax > 0) {
+        info.progressMax = cell.progressMax;
+        info.progressPos = cell.progressPos;
+        info.progressColor = ProgressColor;
+    }
+}

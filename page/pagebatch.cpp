@@ -1,0 +1,173 @@
+#include "page/pagebatch.h"
+
+#include "controls/cimagebutton.h"
+#include "engine/errorlog.h"
+#include "engine/sharedstate.h"
+#include "page/cmivarteldlg.h"
+#include "page/jobcelltext.h"
+#include "sources/cvideoedit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+
+const QString PageBatch::NoOutputDirectoryText
+    = QStringLiteral("  Please set the output directory firstly   ");
+const QString PageBatch::FinishedText
+    = QStringLiteral("           \t          Converting Finished         \t            ");
+
+PageBatch::PageBatch(CMivartelDlg &page, std::unique_ptr<PowerOffService> powerOff)
+    : m_page(page)
+    , m_shutdown(std::move(powerOff), [&page](QWidget *owner) {
+        page.notices().Show(owner,
+                            QStringLiteral("Your computer cannot shutdown"),
+                            QStringLiteral("Warning"),
+                            QMessageBox::Critical);
+    })
+{}
+
+void PageBatch::StartConverting()
+{
+    SharedState &state = m_page.state();
+    if (state.converting)
+        return;
+    const int jobCount = state.jobs.count();
+    if (jobCount < 1)
+        return;
+    m_page.videoEdit()->StopExport();
+    if (m_page.outputDirectoryField()->text().isEmpty()) {
+        m_page.notices().Show(
+            &m_page, NoOutputDirectoryText, QStringLiteral("Error"), QMessageBox::NoIcon);
+        return;
+    }
+    if (!CheckOutputDirectory())
+        return;
+    QDir::setCurrent(state.engineDirectory);
+    state.outputType = m_page.outputTypeBox()->currentIndex();
+    state.selectedProfile = m_page.profileList()->currentRow();
+    // Every job would fail one after the other with a profile that cannot run.
+    const QString problem = m_page.pipeline().ProfileProblem();
+    if (!problem.isEmpty()) {
+        m_page.notices().Show(&m_page,
+                              QStringLiteral("  Cannot convert: %1.   ").arg(problem),
+                              QStringLiteral("Error"),
+                              QMessageBox::NoIcon);
+        return;
+    }
+
+    m_closing = false;
+    state.converting = 1;
+    m_page.startButton()->hide();
+    m_page.stopButton()->show();
+    EnableProfileControls(false);
+    m_page.batchConversion().RunJobs(jobCount);
+    EnableProfileControls(true);
+    state.converting = 0;
+    m_page.stopButton()->hide();
+    m_page.startButton()->show();
+    EndBatch(CountOutcome(jobCount));
+    emit batchUnwound();
+}
+
+bool PageBatch::CheckOutputDirectory()
+{
+    // Every job would fail one after the other, and the batch end with "Converting Finished".
+    const QString directory = m_page.state().outputDirectory;
+    const QFileInfo folder(directory);
+    if (folder.isDir() && folder.isWritable())
+        return true;
+    m_page.notices().Show(&m_page,
+                          QStringLiteral("  The output directory %1 does not exist or cannot "
+                                         "be written   ")
+                              .arg(QDir::toNativeSeparators(directory)),
+                          QStringLiteral("Error"),
+                          QMessageBox::NoIcon);
+    return false;
+}
+
+PageBatch::Outcome PageBatch::CountOutcome(int jobCount) const
+{
+    const SharedState &state = m_page.state();
+    Outcome outcome;
+    outcome.canceled = state.cancelRequested != 0;
+    for (int i = 0; i < jobCount && state.jobs.isValidIndex(i); ++i) {
+        const ConversionJob job = state.jobs.copyOut(i);
+        if (job.finished == 1)
+            ++outcome.finished;
+        else if (job.failed == 1)
+            ++outcome.failed;
+    }
+    if (outcome.canceled)
+        outcome.stopped = jobCount - outcome.finished - outcome.failed;
+    return outcome;
+}
+
+void PageBatch::EndBatch(const Outcome &outcome)
+{
+    const int total = outcome.finished + outcome.failed + outcome.stopped;
+    const SharedState &state = m_page.state();
+    for (int i = 0; i < total && state.jobs.isValidIndex(i); ++i) {
+        const ConversionJob job = state.jobs.copyOut(i);
+        if (job.failed == 1) {
+            AppendToLog(QStringLiteral("ERROR:   %1 was not converted: no output file.\n")
+                            .arg(QDir::toNativeSeparators(job.sourcePath)));
+        }
+    }
+    const bool shutDown = !outcome.canceled && m_page.shutDownBox()->isChecked();
+    emit batchEnded(outcome.finished, outcome.failed, outcome.stopped);
+    if (m_closing)
+        return;
+    if (shutDown) {
+        m_shutdown.ShutDown(&m_page);
+    } else if (!outcome.canceled && outcome.failed > 0) {
+        m_page.notices().Show(&m_page,
+                              FailureText(outcome.failed, total, LogPath()),
+                              QStringLiteral("Warning"),
+                              QMessageBox::Warning);
+    } else {
+        m_page.notices().Show(
+            &m_page, FinishedText, QStringLiteral("Information"), QMessageBox::NoIcon);
+    }
+}
+
+QString PageBatch::FailureText(int failed, int total, const QString &logPath)
+{
+    return QStringLiteral("  %1 of %2 files could not be converted.   \n  See the log %3   ")
+        .arg(failed)
+        .arg(total)
+        .arg(QDir::toNativeSeparators(logPath));
+}
+
+QString PageBatch::LogPath() const
+{
+    const QString engineDirectory = m_page.state().engineDirectory;
+    // The engine writes beside the profiles, or in the user's state folder when it cannot.
+    if (QFileInfo(engineDirectory).isWritable())
+        return engineDirectory + QLatin1String("/log.txt");
+    return UserStateDirectory() + QLatin1String("log.txt");
+}
+
+void PageBatch::StopConverting()
+{
+    if (!m_page.state().converting)
+        return;
+    m_page.batchConversion().StopConverting();
+}
+
+void PageBatch::StopForClose()
+{
+    if (!m_page.state().converting)
+        return;
+    m_closing = true;
+    StopConverting();
+}
+
+void PageBatch::EnableProfileControls(bool enable)
+{
+    m_page.outputTypeBox()->setEnabled(enable);
+    m_page.profileList()->setEnabled(enable);
+    m_page.shutDownBox()->setEnabled(enable);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "page/computershutdown.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class CMivartelDlg;
+class PowerOffService;
+
+// Start and Stop Converting on the page: the checks before a batch, the controls during it
+// and the notice or the shutdown after it. The batch loop itself is BatchConversion's.
+class PageBatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    // How a batch ended; the jobs of the batch are finished + failed + stopped.
+    struct Outcome
+    {
+        int finished = 0;
+        int failed = 0;  // run, but left no final file
+        int stopped = 0; // not run to the end because the user stopped the batch
+        bool canceled = false;
+    };
+
+    // Texts of the notices.
+    static const QString NoOutputDirectoryText;
+    static const QString FinishedText;
+
+    // With no power-off service, systemd-logind's.
+    PageBatch(CMivartelDlg &page, std::unique_ptr<PowerOffService> powerOff = nullptr);
+
+    // Runs the whole batch (nested event loops) and returns when it has ended.
+    void StartConverting();
+    // Does nothing when no batch runs; safe to call again before the batch has unwound.
+    void StopConverting();
+    // The window is closing: stop, and end the batch without a notice or a shutdown.
+    void StopForClose();
+    // The output type box, the profile list and the shutdown box.
+    void EnableProfileControls(bool enable);
+
+    // The notice of a batch in which some jobs failed.
+    static QString FailureText(int failed, int total, const QString &logPath);
+    // Where the engine's log is written.
+    QString LogPath() const;
+
+signals:
+    // The one place where a batch ends, once the notice or the shutdown has been decided and
+    // before it is shown; a desktop notification belongs here.
+    void batchEnded(int finished, int failed, int stopped);
+    // StartConverting has returned to the event loop's level: no engine loop runs any more.
+    void batchUnwound();
+
+private:
+    bool CheckOutputDirectory();
+    Outcome CountOutcome(int jobCount) const;
+    void EndBatch(const Outcome &outcome);
+
+    CMivartelDlg &m_page;
+    ComputerShutdown m_shutdown;
+    bool m_closing = false;
+};

@@ -1,0 +1,132 @@
+#include "shell/cmivartelapp.h"
+
+#include "engine/outputtypes.h"
+#include "engine/sharedstate.h"
+#include "page/pageservices.h"
+#include "shell/couterdlg.h"
+#include "shell/skincomponent.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QString SkinFileName = QStringLiteral("Virurez.skf");
+int signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: the event loop picks the byte up and closes the window.
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+CMivartelApp::CMivartelApp() = default;
+
+CMivartelApp::~CMivartelApp()
+{
+    m_outer.reset();
+    if (m_signalNotifier) {
+        m_signalNotifier.reset();
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    }
+}
+
+bool CMivartelApp::HasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+void CMivartelApp::ChooseMediaBackend()
+{
+    // The GStreamer back end crashes without its plugins and hangs on RealMedia.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+}
+
+int CMivartelApp::Run()
+{
+    InitInstance();
+    QApplication::exec();
+    return ExitInstance();
+}
+
+void CMivartelApp::InitInstance()
+{
+    SharedState paths;
+    paths.SetProgramDirectory(QCoreApplication::applicationDirPath());
+    m_programDirectory = paths.programDirectory;
+    // The bare skin file name below resolves here.
+    QDir::setCurrent(m_programDirectory);
+    WarnAboutMissingFiles();
+
+    // The skin must be on before the first window exists.
+    m_skin = std::make_unique<SkinComponent>();
+    m_skin->Initialize(0);
+    m_skin->EnableSkin(1);
+    m_skin->LoadSkinFile(SkinFileName);
+    m_skin->ApplySkin();
+
+    m_splash.Start();
+    PageServices services;
+    services.programDirectory = m_programDirectory;
+    services.skin = m_skin.get();
+    services.splash = &m_splash;
+    m_outer = std::make_unique<COuterDlg>(std::move(services));
+    m_outer->show();
+    CatchTerminationSignals();
+}
+
+int CMivartelApp::ExitInstance()
+{
+    m_outer.reset();
+    if (m_skin)
+        m_skin->Finish();
+    return 0;
+}
+
+void CMivartelApp::WarnAboutMissingFiles() const
+{
+    SharedState paths;
+    paths.SetProgramDirectory(m_programDirectory);
+    bool anyProfile = false;
+    for (const OutputTypeInfo &type : profileFileTable)
+        anyProfile
+            = anyProfile
+              || QFileInfo(QDir(paths.engineDirectory), QLatin1String(type.profileFile)).isFile();
+    if (!anyProfile)
+        std::fprintf(stderr, "mivartel: no profiles in %s/\n", qPrintable(paths.engineDirectory));
+    if (!QFileInfo(m_programDirectory + SkinFileName).isFile())
+        std::fprintf(
+            stderr, "mivartel: no skin file %s\n", qPrintable(m_programDirectory + SkinFileName));
+}
+
+void CMivartelApp::CatchTerminationSignals()
+{
+    if (::pipe(signalPipe) != 0)
+        return;
+    m_signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(m_signalNotifier.get(), &QSocketNotifier::activated, [this] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        // The same road as the window's close box: a running batch stops first.
+        if (m_outer)
+            m_outer->close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}

@@ -1,0 +1,75 @@
+#include "shell/couterdlg.h"
+
+#include "page/cmivarteldlg.h"
+#include "page/pagebatch.h"
+#include "shell/skincomponent.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QScreen>
+#include <QShortcut>
+
+COuterDlg::COuterDlg(PageServices services, QWidget *parent)
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setWindowIcon(QIcon(QStringLiteral(":/res/icon_128.png")));
+    setWindowTitle(QStringLiteral("Mivartel"));
+    setFixedSize(WindowSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), WindowSize);
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    SkinComponent *skin = services.skin;
+    m_page = new CMivartelDlg(std::move(services), this);
+    m_page->OnInitDialog();
+    m_page->setGeometry(QRect(PagePosition, CMivartelDlg::PageSize));
+    m_page->show();
+    if (skin)
+        skin->AddWindow(m_page, 0);
+
+    connect(&m_page->batch(),
+            &PageBatch::batchUnwound,
+            this,
+            &COuterDlg::OnBatchUnwound,
+            Qt::QueuedConnection);
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, &COuterDlg::OpenHelp);
+}
+
+COuterDlg::~COuterDlg()
+{
+    // Deleted with the window anyway; first, so that a running batch is stopped while the
+    // window still stands.
+    delete m_page;
+}
+
+void COuterDlg::OpenHelp()
+{
+    m_page->OnHelp();
+}
+
+void COuterDlg::closeEvent(QCloseEvent *event)
+{
+    if (!m_page->converting()) {
+        event->accept();
+        return;
+    }
+    // The batch loop and the engine's waits are on the stack below this event: stop them
+    // and close once they have returned, so that nothing is destroyed under them.
+    m_closePending = true;
+    m_page->batch().StopForClose();
+    event->ignore();
+}
+
+void COuterDlg::OnBatchUnwound()
+{
+    if (!m_closePending)
+        return;
+    m_closePending = false;
+    close();
+}
