@@ -122,7 +122,11 @@ void PageBatch::EndBatch(const Outcome &outcome)
         return;
     if (shutDown) {
         m_shutdown.ShutDown(&m_page);
-    } else if (!outcome.canceled && outcome.failed > 0) {
+        return;
+    }
+    // Before the notice, which makes the window active.
+    m_notifier.BatchEnded(m_page.window()->isActiveWindow(), state.jobs);
+    if (!outcome.canceled && outcome.failed > 0) {
         m_page.notices().Show(&m_page,
                               FailureText(outcome.failed, total, LogPath()),
                               QStringLiteral("Warning"),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "page/computershutdown.h"
+#include "shell/desktopnotifier.h"
 
 #include <QObject>
 #include <QString>
@@ -61,5 +62,7 @@ private:
 
     CMivartelDlg &m_page;
     ComputerShutdown m_shutdown;
+    // Tells the desktop when a batch ends behind another window.
+    DesktopNotifier m_notifier;
     bool m_closing = false;
 };

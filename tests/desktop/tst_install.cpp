@@ -59,9 +59,8 @@ private slots:
         QTest::addColumn<QString>("linkTarget");
         QTest::newRow("cli") << "bin/mivartel-cli"
                              << "lib/mivartel/mivartel-cli";
-        if (MIVARTEL_HAS_WINDOW)
-            QTest::newRow("window") << "bin/mivartel"
-                                    << "lib/mivartel/mivartel";
+        QTest::newRow("window") << "bin/mivartel"
+                                << "lib/mivartel/mivartel";
         QTest::newRow("help") << "lib/mivartel/help/help.html"
                               << "";
         for (const char *size : {"16x16", "32x32", "48x48", "64x64", "128x128", "256x256"})
@@ -152,8 +151,6 @@ private slots:
     }
     void windowFindsProfilesAndSkin()
     {
-        if (!MIVARTEL_HAS_WINDOW)
-            QSKIP("this build has no window program");
         QFETCH(bool, installed);
         QTemporaryDir bare;
         QString program = Installed("bin/mivartel");
