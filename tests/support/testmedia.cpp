@@ -1,10 +1,19 @@
 #include "testmedia.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 namespace TestMedia {
 
-bool MakeClip(const QString &path, double seconds, const QStringList &extraArguments, QString *log)
+namespace {
+
+bool RunFfmpeg(const QString &picture,
+               double seconds,
+               const QStringList &extraArguments,
+               const QString &path,
+               QString *log)
 {
     const QString length = QString::number(seconds);
     QStringList arguments{QStringLiteral("-nostdin"),
@@ -15,7 +24,7 @@ bool MakeClip(const QString &path, double seconds, const QStringList &extraArgum
                           QStringLiteral("-f"),
                           QStringLiteral("lavfi"),
                           QStringLiteral("-i"),
-                          QStringLiteral("testsrc=size=320x240:rate=25:duration=") + length,
+                          picture.arg(length),
                           QStringLiteral("-f"),
                           QStringLiteral("lavfi"),
                           QStringLiteral("-i"),
@@ -31,6 +40,51 @@ bool MakeClip(const QString &path, double seconds, const QStringList &extraArgum
     if (log)
         *log = QString::fromLocal8Bit(ffmpeg.readAll());
     return ok;
+}
+
+} // namespace
+
+bool MakeClip(const QString &path, double seconds, const QStringList &extraArguments, QString *log)
+{
+    return RunFfmpeg(QStringLiteral("testsrc=size=320x240:rate=25:duration=%1"),
+                     seconds,
+                     extraArguments,
+                     path,
+                     log);
+}
+
+bool MakeNoisyClip(const QString &path, double seconds, QString *log)
+{
+    return RunFfmpeg(QStringLiteral("testsrc2=size=1280x720:rate=30:duration=%1,"
+                                    "noise=alls=30:allf=t+u"),
+                     seconds,
+                     {QStringLiteral("-c:v"),
+                      QStringLiteral("libx264"),
+                      QStringLiteral("-preset"),
+                      QStringLiteral("ultrafast"),
+                      QStringLiteral("-crf"),
+                      QStringLiteral("23"),
+                      QStringLiteral("-pix_fmt"),
+                      QStringLiteral("yuv420p"),
+                      QStringLiteral("-c:a"),
+                      QStringLiteral("aac")},
+                     path,
+                     log);
+}
+
+QList<QVariantMap> MediaInfoTracks(const QString &path)
+{
+    QProcess mediainfo;
+    mediainfo.start(QStringLiteral("mediainfo"), {QStringLiteral("--Output=JSON"), path});
+    mediainfo.waitForFinished(60000);
+    const QJsonObject media = QJsonDocument::fromJson(mediainfo.readAllStandardOutput())
+                                  .object()
+                                  .value(QStringLiteral("media"))
+                                  .toObject();
+    QList<QVariantMap> tracks;
+    for (const QJsonValue &track : media.value(QStringLiteral("track")).toArray())
+        tracks.append(track.toObject().toVariantMap());
+    return tracks;
 }
 
 QString Probe(const QString &path, const QString &entries)
