@@ -7,13 +7,7 @@
 
 namespace TestMedia {
 
-namespace {
-
-bool RunFfmpeg(const QString &picture,
-               double seconds,
-               const QStringList &extraArguments,
-               const QString &path,
-               QString *log)
+bool MakeClip(const QString &path, double seconds, const QStringList &extraArguments, QString *log)
 {
     const QString length = QString::number(seconds);
     QStringList arguments{QStringLiteral("-nostdin"),
@@ -24,7 +18,7 @@ bool RunFfmpeg(const QString &picture,
                           QStringLiteral("-f"),
                           QStringLiteral("lavfi"),
                           QStringLiteral("-i"),
-                          picture.arg(length),
+                          QStringLiteral("testsrc=size=320x240:rate=25:duration=") + length,
                           QStringLiteral("-f"),
                           QStringLiteral("lavfi"),
                           QStringLiteral("-i"),
@@ -40,36 +34,6 @@ bool RunFfmpeg(const QString &picture,
     if (log)
         *log = QString::fromLocal8Bit(ffmpeg.readAll());
     return ok;
-}
-
-} // namespace
-
-bool MakeClip(const QString &path, double seconds, const QStringList &extraArguments, QString *log)
-{
-    return RunFfmpeg(QStringLiteral("testsrc=size=320x240:rate=25:duration=%1"),
-                     seconds,
-                     extraArguments,
-                     path,
-                     log);
-}
-
-bool MakeNoisyClip(const QString &path, double seconds, QString *log)
-{
-    return RunFfmpeg(QStringLiteral("testsrc2=size=1280x720:rate=30:duration=%1,"
-                                    "noise=alls=30:allf=t+u"),
-                     seconds,
-                     {QStringLiteral("-c:v"),
-                      QStringLiteral("libx264"),
-                      QStringLiteral("-preset"),
-                      QStringLiteral("ultrafast"),
-                      QStringLiteral("-crf"),
-                      QStringLiteral("23"),
-                      QStringLiteral("-pix_fmt"),
-                      QStringLiteral("yuv420p"),
-                      QStringLiteral("-c:a"),
-                      QStringLiteral("aac")},
-                     path,
-                     log);
 }
 
 QList<QVariantMap> MediaInfoTracks(const QString &path)

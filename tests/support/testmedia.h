@@ -13,9 +13,6 @@ bool MakeClip(const QString &path,
               double seconds,
               const QStringList &extraArguments = {},
               QString *log = nullptr);
-// Writes an H.264 clip of 1280x720 moving pictures with sensor-like noise that changes every
-// frame, and a sine tone: a hard source for an encoder's rate control.
-bool MakeNoisyClip(const QString &path, double seconds, QString *log = nullptr);
 // Runs mediainfo (an independent reader) and returns its tracks, each a map of its JSON
 // fields ("@type" is "General", "Video" or "Audio"); empty when mediainfo fails.
 QList<QVariantMap> MediaInfoTracks(const QString &path);
