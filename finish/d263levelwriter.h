@@ -18,7 +18,8 @@ public:
 
     // File offsets of the level byte of every H.263 sample description of the file at path.
     // Every box size is checked against its parent and the file; a box that does not fit
-    // makes the whole file Malformed, and nothing is reported for it.
+    // makes the whole file Malformed, and nothing is reported for it. Written (meaning "can be
+    // written") when at least one was found.
     static Outcome FindLevelOffsets(const std::string &path, std::vector<std::uint64_t> &offsets);
 
     // Finds the level bytes and writes level into each. Nothing is written unless the whole
