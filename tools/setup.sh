@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-    ffmpeg libavcodec-extra
+    ffmpeg libavcodec-extra mediainfo
     xvfb xauth dbus fonts-dejavu-core xdotool imagemagick
     desktop-file-utils appstream shared-mime-info
 )

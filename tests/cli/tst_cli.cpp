@@ -52,8 +52,9 @@ private slots:
         QCOMPARE(lines.first(), QString("0  Cell Phone 3GP  files (3GP + AMR)"));
         QVERIFY(lines.contains("1  Cell Phone 3GP  files (3GP + AAC)"));
         QVERIFY(lines.contains("2  Cell Phone 3GP2 files (3GP2 + AAC)"));
-        QCOMPARE(lines.at(1),
-                 QString("     1  Low quality - 128x96 H.263, 10 fps, AMR 7.95 kbit/s"));
+        QCOMPARE(
+            lines.at(1),
+            QString("     1  Low quality - 128x96 H.263 level 10, 10 fps, AMR-NB 7.95 kbit/s"));
         QCOMPARE(r.out.count("(default)"), 3);
     }
 

@@ -61,6 +61,8 @@ private slots:
                              << "lib/mivartel/mivartel-cli";
         QTest::newRow("window") << "bin/mivartel"
                                 << "lib/mivartel/mivartel";
+        QTest::newRow("finishing tool") << "lib/mivartel/app/mivartel-h263level"
+                                        << "";
         QTest::newRow("help") << "lib/mivartel/help/help.html"
                               << "";
         for (const char *size : {"16x16", "32x32", "48x48", "64x64", "128x128", "256x256"})

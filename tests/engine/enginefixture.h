@@ -57,6 +57,9 @@ struct EngineFixture : CellRepainter
             QFile::copy(QStringLiteral(MIVARTEL_SOURCE_DIR "/app/") + QLatin1String(name),
                         state.engineDirectory + QLatin1Char('/') + QLatin1String(name));
         }
+        // The finishing tool that the H.263 profiles run, found beside them as in the build.
+        QFile::copy(QStringLiteral(MIVARTEL_BUILD_DIR "/app/mivartel-h263level"),
+                    state.engineDirectory + QLatin1String("/mivartel-h263level"));
     }
 
     QString LogText() const

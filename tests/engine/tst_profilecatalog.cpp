@@ -182,12 +182,16 @@ private slots:
                      commands + 1);
             QCOMPARE(catalog.profileKeys.first(), QString("Title"));
             QVERIFY(!catalog.ReadString(section, "Title").isEmpty());
-            // The encoder reads the range and quits on "q"; the tools never read the terminal.
+            // The encoder reads the range and quits on "q"; the tools never read the terminal
+            // (our own finishing tools read no input at all).
             QVERIFY(catalog.profileValues.at(1).contains("$START"));
             QVERIFY(catalog.profileValues.at(1).contains("$LENGTH"));
             QVERIFY(!catalog.profileValues.at(1).contains("-nostdin"));
-            for (int k = 2; k <= commands; ++k)
-                QVERIFY(catalog.profileValues.at(k).contains("-nostdin"));
+            for (int k = 2; k <= commands; ++k) {
+                const QString command = catalog.profileValues.at(k);
+                QVERIFY2(command.contains("-nostdin") || command.startsWith("mivartel-"),
+                         qPrintable(command));
+            }
         }
     }
 };

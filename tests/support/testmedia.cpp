@@ -1,5 +1,8 @@
 #include "testmedia.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 namespace TestMedia {
@@ -31,6 +34,21 @@ bool MakeClip(const QString &path, double seconds, const QStringList &extraArgum
     if (log)
         *log = QString::fromLocal8Bit(ffmpeg.readAll());
     return ok;
+}
+
+QList<QVariantMap> MediaInfoTracks(const QString &path)
+{
+    QProcess mediainfo;
+    mediainfo.start(QStringLiteral("mediainfo"), {QStringLiteral("--Output=JSON"), path});
+    mediainfo.waitForFinished(60000);
+    const QJsonObject media = QJsonDocument::fromJson(mediainfo.readAllStandardOutput())
+                                  .object()
+                                  .value(QStringLiteral("media"))
+                                  .toObject();
+    QList<QVariantMap> tracks;
+    for (const QJsonValue &track : media.value(QStringLiteral("track")).toArray())
+        tracks.append(track.toObject().toVariantMap());
+    return tracks;
 }
 
 QString Probe(const QString &path, const QString &entries)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 // Media made at test time with ffmpeg's lavfi sources, so no clip is ever committed.
 namespace TestMedia {
@@ -12,6 +13,9 @@ bool MakeClip(const QString &path,
               double seconds,
               const QStringList &extraArguments = {},
               QString *log = nullptr);
+// Runs mediainfo (an independent reader) and returns its tracks, each a map of its JSON
+// fields ("@type" is "General", "Video" or "Audio"); empty when mediainfo fails.
+QList<QVariantMap> MediaInfoTracks(const QString &path);
 // Runs ffprobe and returns its "key=value" lines for the given -show_entries.
 QString Probe(const QString &path, const QString &entries);
 // One value of Probe's output, such as "format=duration" or "stream codec_name" lines.
