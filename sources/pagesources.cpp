@@ -79,7 +79,7 @@ bool PageSources::AddSourcePath(const QString &path)
     list->RedrawItems(list->GetSelectionMark(), list->GetSelectionMark());
     m_page.selectedJobIndex = jobs.count() - 1;
     trim.SetSlider(0.0, duration, 0.0, duration);
-    trim.ShowPicture(source, 1.0);
+    trim.ShowJobPicture(source, 1.0);
     list->SelectRow(m_page.selectedJobIndex);
     return true;
 }

@@ -43,7 +43,7 @@ void PreviewTrim::SelectJob(int index)
         // the picture request below fails quietly.
     }
     SetSlider(0.0, duration, job.beginTime, job.endTime);
-    ShowPicture(job.sourcePath, job.beginTime);
+    ShowJobPicture(job.sourcePath, job.beginTime);
     m_page.jobList()->SelectRow(m_page.selectedJobIndex);
 }
 
@@ -69,6 +69,13 @@ void PreviewTrim::ShowPicture(const QString &file, double seconds)
         // No picture, and nothing to tell; but no playback will end either.
         m_page.framePreviewing = 0;
     }
+}
+
+void PreviewTrim::ShowJobPicture(const QString &file, double seconds)
+{
+    if (m_page.framePreviewing && m_page.videoEdit()->isPlaying())
+        m_page.videoEdit()->StopPlayback();
+    ShowPicture(file, seconds);
 }
 
 void PreviewTrim::OnRangeChanged(int wParam, int lParam)

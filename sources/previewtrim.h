@@ -19,6 +19,9 @@ public:
     // end): a one-second playback that stops on its own. Dropped while an earlier picture is
     // still playing; a file that cannot be read shows nothing and blocks no later picture.
     void ShowPicture(const QString &file, double seconds);
+    // The picture of a job that has just become the selected one: a picture of another job
+    // still playing is stopped first, so that the video area never shows the wrong job.
+    void ShowJobPicture(const QString &file, double seconds);
     // Sets the slider's bounds and positions without changing any job.
     void SetSlider(double lower, double upper, double left, double right);
 
