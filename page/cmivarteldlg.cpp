@@ -8,6 +8,7 @@
 #include "engine/profilelist.h"
 #include "page/ccelllistctrl.h"
 #include "page/jobcellprovider.h"
+#include "page/jobcelltext.h"
 #include "page/joblistcolumns.h"
 #include "page/messageboxnotices.h"
 #include "page/pagebatch.h"
@@ -28,6 +29,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -37,8 +39,7 @@
 #include <QStandardPaths>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
-
-#include <algorithm>
+#include <QStyleOptionHeader>
 
 namespace {
 
@@ -178,27 +179,37 @@ void CMivartelDlg::SetPageFont()
     setFont(pageFont);
 }
 
-int CMivartelDlg::TextRoom(QWidget *control, const QString &text)
+int CMivartelDlg::TextRoom(QWidget *control, int index, const QString &text)
 {
+    QStyle *style = control->style();
+    if (auto *list = qobject_cast<CCellListCtrl *>(control))
+        return list->columnWidth(index) - CellTextInsets;
+    if (auto *header = qobject_cast<QHeaderView *>(control)) {
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.rect = QRect(0, 0, header->sectionSize(index), header->height());
+        option.section = index;
+        option.text = text;
+        return style->subElementRect(QStyle::SE_HeaderLabel, &option, header).width();
+    }
     if (auto *box = qobject_cast<QCheckBox *>(control)) {
         QStyleOptionButton option;
         option.initFrom(box);
         option.text = text;
-        return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+        return style->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
     }
     if (auto *combo = qobject_cast<QComboBox *>(control)) {
         QStyleOptionComboBox option;
         option.initFrom(combo);
-        const QRect field = combo->style()->subControlRect(
+        const QRect field = style->subControlRect(
             QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
         return field.width() - 2 * ComboTextMargin;
     }
     if (auto *button = qobject_cast<QPushButton *>(control)) {
         QStyleOptionButton option;
         option.initFrom(button);
-        return button->style()
-            ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
-            .width();
+        option.text = text;
+        return style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
     }
     if (auto *label = qobject_cast<QLabel *>(control))
         return label->contentsRect().width();
@@ -208,31 +219,45 @@ int CMivartelDlg::TextRoom(QWidget *control, const QString &text)
 void CMivartelDlg::FitTexts()
 {
     // Where a text does not fit its rectangle at the page's size, its control alone gets the
-    // largest half-point size below it at which it does; the text is never cut.
+    // largest half-point size below it at which it does; the text is never cut. Measured
+    // with the skin on, whose paddings take room too.
+    QStringList entries;
+    for (int i = 0; i < m_outputType->count(); ++i)
+        entries.append(m_outputType->itemText(i));
+    QStringList headings;
+    for (int column = 0; column < m_jobList->GetColumnCount(); ++column)
+        headings.append(m_jobList->model()->headerData(column, Qt::Horizontal).toString());
+    // The widest Progress text of a usual batch: hours, a two-digit size, three-digit speed.
+    ConversionJob busy = ConversionJob::ForSource(QString(), 35999.0);
+    busy.stage = JobStage::FirstPass;
+    busy.encodedTime = 35999.0;
+    busy.sizeKB = 99999;
+    busy.framesPerSecond = 999.99;
+    QStringList cells(JobColumn::Progress + 1);
+    cells[JobColumn::Progress] = ProgressCellOf(busy).text;
     const QList<QPair<QWidget *, QStringList>> texts{
         {m_outputTypeLabel, {m_outputTypeLabel->text()}},
         {m_profileLabel, {m_profileLabel->text()}},
         {m_outputDirectoryLabel, {m_outputDirectoryLabel->text()}},
         {m_shutDown, {m_shutDown->text()}},
         {m_browse, {m_browse->text()}},
-        {m_outputType,
-         [this] {
-             QStringList entries;
-             for (int i = 0; i < m_outputType->count(); ++i)
-                 entries.append(m_outputType->itemText(i));
-             return entries;
-         }()},
+        {m_outputType, entries},
+        {m_jobList->horizontalHeader(), headings},
+        {m_jobList, cells},
     };
     for (const auto &[control, lines] : texts) {
+        auto *view = qobject_cast<QAbstractScrollArea *>(control);
         QFont fitted = control->font();
         for (qreal points = PageFontPoints; points >= MinimumFontPoints; points -= 0.5) {
             fitted.setPointSizeF(points);
             control->setFont(fitted);
+            // A view paints with its viewport's font, which may keep the desktop's own.
+            if (view)
+                view->viewport()->setFont(fitted);
             const QFontMetrics metrics(fitted);
-            const bool fits = std::all_of(lines.begin(), lines.end(), [&](const QString &line) {
-                return metrics.horizontalAdvance(line) <= TextRoom(control, line)
-                       && metrics.height() <= control->height();
-            });
+            bool fits = view || metrics.height() <= control->height();
+            for (int i = 0; fits && i < lines.size(); ++i)
+                fits = metrics.horizontalAdvance(lines[i]) <= TextRoom(control, i, lines[i]);
             if (fits)
                 break;
         }
@@ -349,7 +374,6 @@ void CMivartelDlg::OnInitDialog()
     }
     InsertJobListColumns(*m_jobList);
     ConfigureImageButtons();
-    FitTexts();
     m_outputDirectory->setEnabled(false);
 
     sliderUpdating = 1;
@@ -416,6 +440,9 @@ void CMivartelDlg::LoadProfileList(int outputType)
 
 void CMivartelDlg::OnOutputTypeChanged()
 {
+    // The box is disabled during a batch; the engine reads the output type while it runs.
+    if (m_state.converting)
+        return;
     const int outputType = m_outputType->currentIndex();
     LoadProfileList(outputType);
     m_state.outputType = outputType;
@@ -458,6 +485,17 @@ void CMivartelDlg::OnHelp()
     if (m_state.converting)
         return;
     m_services.openUrl(QUrl::fromLocalFile(HelpPath()));
+}
+
+void CMivartelDlg::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Polishing gives the list's header the desktop's font for headers, and the skin adds its
+    // paddings: the texts are measured once both are in place.
+    if (!m_textsFitted) {
+        m_textsFitted = true;
+        FitTexts();
+    }
 }
 
 void CMivartelDlg::paintEvent(QPaintEvent *)

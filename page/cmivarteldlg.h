@@ -85,8 +85,11 @@ public:
     static constexpr qreal MinimumFontPoints = 6.0;
     // The combo box draws its entry this far inside its field on either side.
     static constexpr int ComboTextMargin = 2;
-    // The width a control leaves for one line of its text, in pixels.
-    static int TextRoom(QWidget *control, const QString &text);
+    // A cell's text starts this far inside a progress bar's cell, with the same on the right.
+    static constexpr int CellTextInsets = 10;
+    // The width a control leaves for one line of its text, in pixels; index is the header's
+    // section.
+    static int TextRoom(QWidget *control, int index, const QString &text);
 
     explicit CMivartelDlg(PageServices services = {}, QWidget *parent = nullptr);
     // Stops a running batch first; the window that hosts the page makes sure that no engine
@@ -147,6 +150,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void CreateControls();
@@ -163,6 +167,7 @@ private:
     ConversionPipeline m_pipeline;
     BatchConversion m_batch;
     QPixmap m_background;
+    bool m_textsFitted = false;
 
     CVideoEdit *m_videoEdit = nullptr;
     CFadeInPicture *m_fadeIn = nullptr;

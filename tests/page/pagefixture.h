@@ -4,6 +4,7 @@
 #include "page/notices.h"
 #include "page/poweroffservice.h"
 #include "shell/couterdlg.h"
+#include "shell/skincomponent.h"
 #include "testmedia.h"
 
 #include <QDir>
@@ -59,12 +60,20 @@ public:
     QList<RecordedNotice> notices;
     int powerOffs = 0;
     int foldersAsked = 0;
+    QString chosenFolder; // what the folder chooser answers; empty: cancelled
     QList<QUrl> openedUrls;
     std::unique_ptr<COuterDlg> outer;
+    std::unique_ptr<SkinComponent> skin;
 
-    // Settings go to the scratch folder; call before anything reads them.
+    // Settings go to the scratch folder; call before anything reads them. The skin is put
+    // on as the program does, since its paddings take room from the texts.
     void SetUp()
     {
+        skin = std::make_unique<SkinComponent>();
+        skin->Initialize(0);
+        skin->EnableSkin(1);
+        skin->LoadSkinFile(QStringLiteral(MIVARTEL_BUILD_DIR "/Virurez.skf"));
+        skin->ApplySkin();
         qputenv("XDG_CONFIG_HOME", scratch.filePath("config").toLocal8Bit());
         QDir(scratch.path()).mkpath("out");
         QDir(scratch.path()).mkpath("clips");
@@ -85,13 +94,15 @@ public:
         notices.clear();
         powerOffs = 0;
         foldersAsked = 0;
+        chosenFolder.clear();
         openedUrls.clear();
         PageServices services;
+        services.skin = skin.get();
         services.notices = std::make_unique<RecordingNotices>(notices);
         services.powerOff = std::make_unique<CountingPowerOff>(powerOffs);
         services.chooseFolder = [this](QWidget *, const QString &) {
             ++foldersAsked;
-            return QString();
+            return chosenFolder;
         };
         services.openUrl = [this](const QUrl &url) {
             openedUrls.append(url);

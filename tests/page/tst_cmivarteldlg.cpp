@@ -17,6 +17,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionHeader>
 #include <QTimer>
 
 namespace {
@@ -92,22 +94,24 @@ private slots:
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("expectedField");
-        QTest::addColumn<QString>("expectedTitle");
+        QTest::addColumn<QString>("title"); // a pattern
         QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
         if (videos.isEmpty() || !QFileInfo(videos).isDir())
             videos = QDir::homePath();
-        QTest::newRow("empty settings") << QString() << QString() << videos + '/' << QString();
+        // Without a stored version, the program's own: a number, not a bare "V".
+        QTest::newRow("empty settings")
+            << QString() << QString() << videos + '/' << "^  Mivartel V\\d+\\.\\d+$";
         QTest::newRow("stored settings") << "/srv/phone clips"
                                          << "2.5"
                                          << "/srv/phone clips/"
-                                         << "  Mivartel V2.5";
+                                         << "^  Mivartel V2\\.5$";
     }
     void showsItsIdleStateAfterStartUp()
     {
         QFETCH(QString, destination);
         QFETCH(QString, version);
         QFETCH(QString, expectedField);
-        QFETCH(QString, expectedTitle);
+        QFETCH(QString, title);
         QSettings settings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"));
         if (!destination.isEmpty())
             settings.setValue("destination", destination);
@@ -128,16 +132,49 @@ private slots:
         QCOMPARE(page->descriptionBox()->text(), amr.description);
         QVERIFY(!page->outputDirectoryField()->isEnabled());
         QCOMPARE(page->outputDirectoryField()->text(), expectedField);
-        if (version.isEmpty()) {
-            // The program's own version then: a number, not a bare "V".
-            QVERIFY(QRegularExpression("^  Mivartel V\\d+\\.\\d+")
-                        .match(m.outer->windowTitle())
-                        .hasMatch());
-        } else {
-            QCOMPARE(m.outer->windowTitle(), expectedTitle);
-        }
-        QCOMPARE(m.outer->size(), QSize(672, 565));
+        QVERIFY2(QRegularExpression(title).match(m.outer->windowTitle()).hasMatch(),
+                 qPrintable(m.outer->windowTitle()));
+        // Fixed in size, minimisable, not maximisable.
+        QCOMPARE(m.outer->minimumSize(), QSize(672, 565));
+        QCOMPARE(m.outer->maximumSize(), QSize(672, 565));
+        QVERIFY(m.outer->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(m.outer->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(page->geometry(), QRect(2, 2, 669, 563));
+    }
+
+    void browseKeepsTheChosenFolder_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("folder") << "/srv/clips"
+                                << "/srv/clips"
+                                << "/srv/clips/";
+        QTest::newRow("root") << "/"
+                              << "/"
+                              << "/";
+        QTest::newRow("cancelled") << ""
+                                   << "/srv/old/"
+                                   << "/srv/old/";
+    }
+    void browseKeepsTheChosenFolder()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QSettings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"))
+            .setValue("destination", "/srv/old");
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        m.chosenFolder = chosen;
+        QTest::mouseClick(page->browseButton(), Qt::LeftButton);
+        QCOMPARE(m.foldersAsked, 1);
+        QCOMPARE(page->outputDirectoryField()->text(), field);
+        QCOMPARE(page->state().outputDirectory, stored);
+        QCOMPARE(QSettings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"))
+                     .value("destination")
+                     .toString(),
+                 stored);
     }
 
     void changingTheOutputTypeRefillsTheListAndTheOutputColumn()
@@ -316,6 +353,8 @@ private slots:
             if (state.converting && state.currentJobIndex == stopInJob
                 && state.jobs.copyOut(stopInJob).encodedTime > 0.0
                 && page->stopButton()->isVisible()) {
+                // A second Stop before the engine has unwound does no harm.
+                QTest::mouseClick(page->stopButton(), Qt::LeftButton);
                 QTest::mouseClick(page->stopButton(), Qt::LeftButton);
             }
         });
@@ -363,37 +402,52 @@ private slots:
         QCOMPARE(Cell(page, 2, 0).backColor, CLR_DEFAULT);
     }
 
-    // Every label, entry, heading and check box text fits its rectangle whole.
+    // Every label, entry, heading and check box text fits its rectangle whole, with the
+    // skin's paddings.
     void fitsEveryTextIntoItsRectangle()
     {
         CMivartelDlg *page = m.Open();
         QVERIFY(page);
-        const auto fits = [](QWidget *control, const QString &text, int reserved) {
-            const QFontMetrics metrics(control->font());
-            return metrics.horizontalAdvance(text) + reserved <= control->width()
-                   && metrics.height() <= control->height();
-        };
+        QVERIFY(!m.skin->SkinText().isEmpty());
         QStyle *style = page->style();
-        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth)
-                              + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-        const int arrow = style->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const auto fits = [](QWidget *control, const QString &text, int room) {
+            const QFontMetrics metrics(control->font());
+            return metrics.horizontalAdvance(text) <= room && metrics.height() <= control->height();
+        };
         for (int id : {1070, 1071, 1034}) {
             auto *label = qobject_cast<QLabel *>(page->Control(id));
-            QVERIFY2(fits(label, label->text(), 0), qPrintable(label->text()));
+            QVERIFY2(fits(label, label->text(), label->width()), qPrintable(label->text()));
         }
-        QVERIFY(fits(page->shutDownBox(), page->shutDownBox()->text(), indicator));
-        for (int i = 0; i < page->outputTypeBox()->count(); ++i) {
-            const QString entry = page->outputTypeBox()->itemText(i);
-            QVERIFY2(fits(page->outputTypeBox(), entry, arrow + 4), qPrintable(entry));
-        }
-        QVERIFY(fits(page->browseButton(), page->browseButton()->text(), 4));
+        QCheckBox *box = page->shutDownBox();
+        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
+                              + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
+        QVERIFY(fits(box, box->text(), box->width() - indicator));
+        QComboBox *combo = page->outputTypeBox();
+        QStyleOptionComboBox comboOption;
+        comboOption.initFrom(combo);
+        const int field
+            = style
+                  ->subControlRect(
+                      QStyle::CC_ComboBox, &comboOption, QStyle::SC_ComboBoxEditField, combo)
+                  .width();
+        for (int i = 0; i < combo->count(); ++i)
+            QVERIFY2(fits(combo, combo->itemText(i), field), qPrintable(combo->itemText(i)));
+        // The widest Progress text of a usual batch, inside the bar's border.
+        CCellListCtrl *list = page->jobList();
+        QVERIFY(QFontMetrics(list->viewport()->font())
+                        .horizontalAdvance("09:59:59    97.66MB    999.99Frames/s      %100 ")
+                    + 10
+                <= list->columnWidth(4));
         QHeaderView *header = page->jobList()->horizontalHeader();
-        const int headerMargins = 2 * style->pixelMetric(QStyle::PM_HeaderMargin);
         for (int column = 0; column < 5; ++column) {
-            const QString heading
-                = page->jobList()->model()->headerData(column, Qt::Horizontal).toString();
-            QVERIFY2(QFontMetrics(header->font()).horizontalAdvance(heading) + headerMargins
-                         <= header->sectionSize(column),
+            QStyleOptionHeader option;
+            option.initFrom(header);
+            option.rect = QRect(0, 0, header->sectionSize(column), header->height());
+            option.section = column;
+            const QString heading = header->model()->headerData(column, Qt::Horizontal).toString();
+            // The header paints with its viewport's font.
+            QVERIFY2(QFontMetrics(header->viewport()->font()).horizontalAdvance(heading)
+                         <= style->subElementRect(QStyle::SE_HeaderLabel, &option, header).width(),
                      qPrintable(heading));
         }
     }

@@ -55,17 +55,6 @@ private slots:
         m.ClearOutput();
     }
 
-    void isAFixedMinimisableWindow()
-    {
-        QVERIFY(m.Open());
-        const Qt::WindowFlags flags = m.outer->windowFlags();
-        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(m.outer->minimumSize(), QSize(672, 565));
-        QCOMPARE(m.outer->maximumSize(), QSize(672, 565));
-        QVERIFY(!m.outer->windowIcon().isNull());
-    }
-
     // The close comes inside the engine's loops; the batch stops, unwinds, and only then does
     // the window go, leaving no encoder and no partial file behind.
     void closingDuringABatchStopsItFirst()
