@@ -24,7 +24,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
-    // A key frame every second, as phones and cameras write them (-g 1000 for 40-s GOPs).
+    // A key frame every second, as phones and cameras write them; the first argument gives
+    // another interval in frames (250 is x264's own default).
     const QString gop = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("25");
     const QString clip = dir.filePath("full-hd.mp4");
     out << "making a 40-s 1920x1080 H.264 clip, key frame every " << gop << " frames..."

@@ -11,17 +11,23 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 PageSources::PageSources(CMivartelDlg &page)
     : m_page(page)
     , m_chooseFiles(&SourceFileDialog::ChooseFiles)
-{}
+    , m_folder(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation))
+{
+    // The current folder is the program's own by now: no place to look for videos.
+    if (m_folder.isEmpty() || !QFileInfo(m_folder).isDir())
+        m_folder = QDir::homePath();
+}
 
 void PageSources::OnAdd()
 {
     if (m_page.converting())
         return;
-    const QStringList files = m_chooseFiles(m_page.window());
+    const QStringList files = m_chooseFiles(m_page.window(), m_folder);
     if (!files.isEmpty())
         AddSourcePaths(files);
 }
@@ -66,6 +72,7 @@ bool PageSources::AddSourcePath(const QString &path)
     } catch (const VideoEditError &) {
         return false;
     }
+    m_folder = QFileInfo(source).absolutePath();
     // The video window takes the place of the picture once there is something to show.
     m_page.videoEdit()->show();
     m_page.fadeInPicture()->hide();

@@ -13,8 +13,9 @@ class QWidget;
 class PageSources
 {
 public:
-    // Asks the user for source files; returns them in the order chosen, none on Cancel.
-    using ChooseFiles = std::function<QStringList(QWidget *owner)>;
+    // Asks the user for source files, starting in `folder`; returns them in the order chosen,
+    // none on Cancel.
+    using ChooseFiles = std::function<QStringList(QWidget *owner, const QString &folder)>;
 
     // Starts with the real dialog (SourceFileDialog).
     explicit PageSources(CMivartelDlg &page);
@@ -45,4 +46,6 @@ private:
 
     CMivartelDlg &m_page;
     ChooseFiles m_chooseFiles;
+    // Where the dialog opens: the folder of the last source added, at first the user's videos.
+    QString m_folder;
 };

@@ -17,8 +17,8 @@ QStringList SourceFileDialog::Filters()
     };
 }
 
-SourceFileDialog::SourceFileDialog(QWidget *owner)
-    : QFileDialog(owner)
+SourceFileDialog::SourceFileDialog(QWidget *owner, const QString &folder)
+    : QFileDialog(owner, QString(), folder)
 {
     // Desktop dialogs (GTK's among them) match patterns in one letter case only.
     setOption(QFileDialog::DontUseNativeDialog);
@@ -28,9 +28,9 @@ SourceFileDialog::SourceFileDialog(QWidget *owner)
     selectNameFilter(Filters().constFirst());
 }
 
-QStringList SourceFileDialog::ChooseFiles(QWidget *owner)
+QStringList SourceFileDialog::ChooseFiles(QWidget *owner, const QString &folder)
 {
-    SourceFileDialog dialog(owner);
+    SourceFileDialog dialog(owner, folder);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();

@@ -11,10 +11,10 @@ class SourceFileDialog : public QFileDialog
     Q_OBJECT
 
 public:
-    explicit SourceFileDialog(QWidget *owner);
+    explicit SourceFileDialog(QWidget *owner, const QString &folder = {});
 
     // The filter entries, "Name (*.a *.b)", the first the default.
     static QStringList Filters();
     // Shows the dialog modally; the chosen files, or none when the user cancels.
-    static QStringList ChooseFiles(QWidget *owner);
+    static QStringList ChooseFiles(QWidget *owner, const QString &folder);
 };

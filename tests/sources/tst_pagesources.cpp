@@ -12,6 +12,7 @@
 #include <QFileSystemModel>
 #include <QListView>
 #include <QMimeData>
+#include <QStandardPaths>
 
 namespace {
 
@@ -71,16 +72,19 @@ class TestPageSources : public QObject
     QString a, b, sound, broken;
     double durA = 0, durB = 0; // as the container says: 20 s and 3 s, give or take
     int dialogs = 0;
+    QStringList folders; // where each dialog opened
 
     CMivartelDlg *Open(const QStringList &chosen = {})
     {
         CMivartelDlg *page = m.Open();
         if (page)
-            page->sources().SetFileChooser([this, chosen](QWidget *) {
+            page->sources().SetFileChooser([this, chosen](QWidget *, const QString &folder) {
                 ++dialogs;
+                folders << folder;
                 return chosen;
             });
         dialogs = 0;
+        folders.clear();
         return page;
     }
 
@@ -147,6 +151,12 @@ private slots:
             QVERIFY(PictureDone(page));
         }
         QCOMPARE(page->state().jobs.copyOut(1).endTime, durB); // the other job is untouched
+        // The next dialog opens where the last source came from.
+        QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        QCOMPARE(folders.size(), 2);
+        QCOMPARE(folders[1], m.scratch.filePath("clips"));
+        const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+        QCOMPARE(folders[0], QFileInfo(videos).isDir() ? videos : QDir::homePath());
     }
 
     void keysMoveTheSelection_data()
