@@ -16,30 +16,20 @@
 
 namespace {
 
-struct Range
-{
-    double lower, upper, left, right;
-};
-bool operator==(const Range &a, const Range &b)
-{
-    return qFuzzyCompare(a.lower + 1, b.lower + 1) && qFuzzyCompare(a.upper + 1, b.upper + 1)
-           && qFuzzyCompare(a.left + 1, b.left + 1) && qFuzzyCompare(a.right + 1, b.right + 1);
-}
-char *toString(const Range &r)
-{
-    return qstrdup(qPrintable(
-        QStringLiteral("%1..%2 [%3, %4]").arg(r.lower).arg(r.upper).arg(r.left).arg(r.right)));
-}
-Range SliderOf(CMivartelDlg *page)
+// Bounds, then positions; the page sets them exactly, so they compare exactly.
+QList<double> SliderOf(CMivartelDlg *page)
 {
     const CRangeSlider *s = page->rangeSlider();
     return {s->LowerBound(), s->UpperBound(), s->LeftPos(), s->RightPos()};
 }
 
-QPair<double, double> PictureRange(CMivartelDlg *page)
+// Start and stop of each range on the video control's timeline.
+QList<double> PictureRange(CMivartelDlg *page)
 {
-    const QList<TimelineRange> ranges = page->videoEdit()->exporter().videoRanges();
-    return ranges.size() == 1 ? qMakePair(ranges[0].start, ranges[0].stop) : qMakePair(-1.0, -1.0);
+    QList<double> times;
+    for (const TimelineRange &range : page->videoEdit()->exporter().videoRanges())
+        times << range.start << range.stop;
+    return times;
 }
 
 void Drag(QWidget *w, int fromX, int toX)
@@ -114,11 +104,11 @@ private slots:
         QCOMPARE(page->state().jobs.count(), 2);
         QCOMPARE(page->selectedJobIndex, 1);
         QVERIFY(page->videoEdit()->isVisible() && !page->fadeInPicture()->isVisible());
-        QCOMPARE(PictureRange(page), qMakePair(1.0, 2.0));
+        QCOMPARE(PictureRange(page), (QList<double>{1.0, 2.0}));
         QVERIFY(PictureDone(page));
         ClickRow(page, 0);
         QCOMPARE(page->selectedJobIndex, 0);
-        QCOMPARE(SliderOf(page), (Range{0, durA, 0, durA}));
+        QCOMPARE(SliderOf(page), (QList<double>{0, durA, 0, durA}));
         QVERIFY(PictureDone(page));
 
         CRangeSlider *slider = page->rangeSlider();
@@ -147,7 +137,7 @@ private slots:
             QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString(step.beginCell));
             QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString(step.endCell));
             const double at = step.part == CRangeSlider::RightThumb ? job.endTime : job.beginTime;
-            QCOMPARE(PictureRange(page), qMakePair(at, at + 1.0));
+            QCOMPARE(PictureRange(page), (QList<double>{at, at + 1.0}));
             QVERIFY(PictureDone(page));
         }
         QCOMPARE(page->state().jobs.copyOut(1).endTime, durB); // the other job is untouched
@@ -198,7 +188,7 @@ private slots:
         if (expected >= 0) {
             QCOMPARE(page->jobList()->GetSelectionMark(), expected);
             const double end = expected % 2 ? durB : durA;
-            QCOMPARE(SliderOf(page), (Range{0, end, 0, end}));
+            QCOMPARE(SliderOf(page), (QList<double>{0, end, 0, end}));
         }
         // Enter and Escape close nothing and press no button, wherever the focus is.
         page->removeButton()->setFocus();
@@ -241,7 +231,7 @@ private slots:
         QCOMPARE(page->state().jobs.count(), left);
         QCOMPARE(page->jobList()->GetItemCount(), left);
         QCOMPARE(page->selectedJobIndex, expected);
-        QCOMPARE(SliderOf(page), (Range{0, upper, 0, upper}));
+        QCOMPARE(SliderOf(page), (QList<double>{0, upper, 0, upper}));
         if (expected >= 0) {
             QCOMPARE(page->jobList()->GetSelectionMark(), expected);
             QVERIFY(page->jobList()->selectionModel()->isRowSelected(expected));
@@ -263,13 +253,13 @@ private slots:
         QVERIFY(page->sources().AddSourcePath(b));
         QVERIFY(PictureDone(page));
         page->previewTrim().ShowPicture(a, 30.0);
-        QCOMPARE(PictureRange(page), qMakePair(1.0, 1.0));
+        QCOMPARE(PictureRange(page), (QList<double>{1.0, 1.0}));
         QVERIFY(PictureDone(page));
 
         ClickRow(page, 0);
         Drag(page->rangeSlider(), 6, 50);
         QVERIFY(page->state().jobs.copyOut(0).beginTime > 4.0);
-        QCOMPARE(PictureRange(page), qMakePair(0.0, 1.0)); // still the selection's picture
+        QCOMPARE(PictureRange(page), (QList<double>{0.0, 1.0})); // still the selection's picture
         QVERIFY(PictureDone(page));
 
         QVERIFY(QFile::remove(doomed));
@@ -282,7 +272,7 @@ private slots:
         QCOMPARE(m.notices.size(), 1);
         QVERIFY(m.notices[0].text.contains(doomed));
         ClickRow(page, 1);
-        QCOMPARE(PictureRange(page), qMakePair(0.0, 1.0));
+        QCOMPARE(PictureRange(page), (QList<double>{0.0, 1.0}));
         QCOMPARE(page->videoEdit()->exporter().videoRanges()[0].file, b);
     }
 
@@ -341,12 +331,12 @@ private slots:
         QTest::mouseClick(page->addButton(), Qt::LeftButton);
         QCOMPARE(page->state().jobs.count(), added);
         QCOMPARE(m.notices.size(), named.isEmpty() ? 0 : 1);
-        for (const QString &file : named) {
-            QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
-            QVERIFY2(m.notices[0].text.contains(file + "\n") || m.notices[0].text.endsWith(file),
-                     qPrintable(m.notices[0].text));
-            QVERIFY(m.notices[0].text.contains("cannot be read as video or audio"));
-        }
+        if (named.isEmpty())
+            return;
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
+        const QStringList lines = m.notices[0].text.split('\n');
+        QVERIFY(lines[0].contains("cannot be read as video or audio"));
+        QCOMPARE(lines.mid(1), named);
     }
 
     // Two local files among a folder and a web address are added in order; during a batch no
