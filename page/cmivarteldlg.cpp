@@ -167,7 +167,9 @@ CMivartelDlg::~CMivartelDlg()
 {
     if (m_state.converting)
         StopConverting();
+    // The controls outlive the members they point at by a moment (children go last).
     m_state.repainter = nullptr;
+    m_jobList->SetCellInfoProvider(nullptr);
 }
 
 void CMivartelDlg::SetPageFont()

@@ -238,8 +238,9 @@ private slots:
     {
         CMivartelDlg *page = m.Open();
         QVERIFY(page);
+        // Long enough for the encoder to report during its pass (it reports twice a second).
         for (int i = 0; i < 3; ++i)
-            QVERIFY(page->sources().AddSourcePath(m.Clip(QStringLiteral("clip%1").arg(i), 20)));
+            QVERIFY(page->sources().AddSourcePath(m.Clip(QStringLiteral("long%1").arg(i), 60)));
         page->state().outputDirectory = m.OutputDir();
 
         const QRegularExpression running(
@@ -279,7 +280,7 @@ private slots:
             QCOMPARE(cell.text, QStringLiteral(" Finished "));
             QCOMPARE(cell.progressPos, 100);
         }
-        QCOMPARE(m.OutputFiles(), QStringList({"clip0.3gp", "clip1.3gp", "clip2.3gp"}));
+        QCOMPARE(m.OutputFiles(), QStringList({"long0.3gp", "long1.3gp", "long2.3gp"}));
         QCOMPARE(m.notices.size(), 1);
         QCOMPARE(m.notices[0].caption, QStringLiteral("Information"));
         QCOMPARE(m.notices[0].text,
@@ -351,7 +352,7 @@ private slots:
         connect(&poll, &QTimer::timeout, this, [&] {
             const SharedState &state = page->state();
             if (state.converting && state.currentJobIndex == stopInJob
-                && state.jobs.copyOut(stopInJob).encodedTime > 0.0
+                && state.jobs.copyOut(stopInJob).stage == JobStage::FirstPass
                 && page->stopButton()->isVisible()) {
                 // A second Stop before the engine has unwound does no harm.
                 QTest::mouseClick(page->stopButton(), Qt::LeftButton);

@@ -70,7 +70,7 @@ private slots:
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (!closedWhileEncoding && page->converting()
-                && page->state().jobs.copyOut(0).encodedTime > 0.0) {
+                && page->state().jobs.copyOut(0).stage == JobStage::FirstPass) {
                 closedWhileEncoding = true;
                 m.outer->close();
                 stillShownInsideTheBatch = m.outer->isVisible();
