@@ -16,7 +16,10 @@
 #include "shell/skincomponent.h"
 #include "sources/crangeslider.h"
 #include "sources/cvideoedit.h"
+#include "sources/pagekeys.h"
 #include "sources/pagesources.h"
+#include "sources/previewtrim.h"
+#include "sources/sourcedrop.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -133,12 +136,31 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     m_jobList->SetCellInfoProvider(m_cells.get());
     m_state.repainter = m_jobList;
     m_batchControl = std::make_unique<PageBatch>(*this, std::move(m_services.powerOff));
+    m_previewTrim = std::make_unique<PreviewTrim>(*this);
     m_sources = std::make_unique<PageSources>(*this);
+    new PageKeys(*this);
+    new SourceDrop(*this);
 
     connect(m_start, &QPushButton::clicked, this, &CMivartelDlg::StartConverting);
     connect(m_stop, &QPushButton::clicked, this, &CMivartelDlg::StopConverting);
     connect(m_browse, &QPushButton::clicked, this, &CMivartelDlg::OnBrowse);
     connect(m_help, &QPushButton::clicked, this, &CMivartelDlg::OnHelp);
+    connect(m_add, &QPushButton::clicked, this, [this] { m_sources->OnAdd(); });
+    connect(m_remove, &QPushButton::clicked, this, [this] { m_sources->RemoveSelected(); });
+    connect(m_removeAll, &QPushButton::clicked, this, [this] { m_sources->RemoveAll(); });
+    connect(m_preview, &QPushButton::clicked, this, [this] { m_previewTrim->Preview(); });
+    connect(m_stopPreview, &QPushButton::clicked, this, [this] { m_previewTrim->StopPreview(); });
+    connect(m_slider, &CRangeSlider::rangeChanged, this, [this](int wParam, int lParam) {
+        m_previewTrim->OnRangeChanged(wParam, lParam);
+    });
+    connect(m_videoEdit, &CVideoEdit::PlaybackFinished, this, [this] {
+        m_previewTrim->OnPlaybackFinished();
+    });
+    connect(
+        m_jobList, &CCellListCtrl::cellClicked, this, [this] { m_previewTrim->OnListClicked(); });
+    connect(m_jobList, &CCellListCtrl::cellDoubleClicked, this, [this] {
+        m_previewTrim->OnListClicked();
+    });
 }
 
 CMivartelDlg::~CMivartelDlg()

@@ -25,6 +25,7 @@ class IntermediateTranscode;
 class JobCellProvider;
 class PageBatch;
 class PageSources;
+class PreviewTrim;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -113,6 +114,7 @@ public:
     const PageServices &services() const { return m_services; }
     PageBatch &batch() { return *m_batchControl; }
     PageSources &sources() { return *m_sources; }
+    PreviewTrim &previewTrim() { return *m_previewTrim; }
     BatchConversion &batchConversion() { return m_batch; }
     ConversionPipeline &pipeline() { return m_pipeline; }
     IntermediateTranscode &transcode() { return *m_transcode; }
@@ -194,5 +196,6 @@ private:
     std::unique_ptr<IntermediateTranscode> m_transcode;
     std::unique_ptr<JobCellProvider> m_cells;
     std::unique_ptr<PageBatch> m_batchControl;
+    std::unique_ptr<PreviewTrim> m_previewTrim;
     std::unique_ptr<PageSources> m_sources;
 };

@@ -2,9 +2,11 @@
 
 #include "engine/outputtypes.h"
 #include "engine/sharedstate.h"
+#include "page/cmivarteldlg.h"
 #include "page/pageservices.h"
 #include "shell/couterdlg.h"
 #include "shell/skincomponent.h"
+#include "sources/pagesources.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,7 +31,11 @@ void OnTerminationSignal(int)
 
 } // namespace
 
-CMivartelApp::CMivartelApp() = default;
+CMivartelApp::CMivartelApp(const QStringList &files)
+{
+    for (const QString &file : files)
+        m_files.append(QFileInfo(file).absoluteFilePath());
+}
 
 CMivartelApp::~CMivartelApp()
 {
@@ -86,6 +92,9 @@ void CMivartelApp::InitInstance()
     m_outer = std::make_unique<COuterDlg>(std::move(services));
     m_outer->show();
     CatchTerminationSignals();
+    // What a file manager's "Open With" passes: added as Add adds them.
+    if (!m_files.isEmpty())
+        m_outer->page()->sources().AddSourcePaths(m_files);
 }
 
 int CMivartelApp::ExitInstance()

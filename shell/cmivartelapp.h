@@ -3,6 +3,7 @@
 #include "shell/csplashthread.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -17,7 +18,9 @@ class SkinComponent;
 class CMivartelApp
 {
 public:
-    CMivartelApp();
+    // The files are added as jobs once the window is up (relative names are taken from the
+    // current folder now, before the start-up changes it).
+    explicit CMivartelApp(const QStringList &files = {});
     ~CMivartelApp();
 
     // InitInstance, the event loop, ExitInstance; returns the exit status.
@@ -42,6 +45,7 @@ private:
     void CatchTerminationSignals();
 
     QString m_programDirectory;
+    QStringList m_files;
     std::unique_ptr<SkinComponent> m_skin;
     CSplashThread m_splash;
     std::unique_ptr<COuterDlg> m_outer;

@@ -13,6 +13,6 @@ int main(int argc, char *argv[])
     }
     CMivartelApp::ChooseMediaBackend();
     QApplication application(argc, argv);
-    CMivartelApp app;
+    CMivartelApp app(QApplication::arguments().mid(1));
     return app.Run();
 }

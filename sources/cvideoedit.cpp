@@ -151,6 +151,7 @@ void CVideoEdit::OnVideoFrame(const QVideoFrame &frame)
     if (!picture.isNull()) {
         m_picture = std::move(picture);
         update();
+        emit PictureShown();
     }
     if (end >= m_stopUs)
         ReachedStop(end);

@@ -68,6 +68,8 @@ signals:
     void ExportFinished();
     // The position (seconds) at which the timeline's playback ended.
     void PlaybackFinished(double position);
+    // A new picture of the playback is in the window.
+    void PictureShown();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,20 +1,69 @@
 #include "sources/pagesources.h"
 
+#include "controls/cfadeinpicture.h"
 #include "engine/sharedstate.h"
 #include "page/ccelllistctrl.h"
 #include "page/cmivarteldlg.h"
-#include "sources/crangeslider.h"
 #include "sources/cvideoedit.h"
+#include "sources/previewtrim.h"
+#include "sources/sourcefiledialog.h"
 #include "sources/videoediterror.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 PageSources::PageSources(CMivartelDlg &page)
     : m_page(page)
-{}
+    , m_chooseFiles(&SourceFileDialog::ChooseFiles)
+    , m_folder(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation))
+{
+    // The current folder is the program's own by now: no place to look for videos.
+    if (m_folder.isEmpty() || !QFileInfo(m_folder).isDir())
+        m_folder = QDir::homePath();
+}
+
+void PageSources::OnAdd()
+{
+    if (m_page.converting())
+        return;
+    const QStringList files = m_chooseFiles(m_page.window(), m_folder);
+    if (!files.isEmpty())
+        AddSourcePaths(files);
+}
+
+int PageSources::AddSourcePaths(const QStringList &paths)
+{
+    QStringList refused;
+    int added = 0;
+    for (const QString &path : paths) {
+        // A notice of an earlier file may have let a batch start meanwhile.
+        if (m_page.converting())
+            break;
+        if (AddSourcePath(path))
+            ++added;
+        else
+            refused.append(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    }
+    // One notice for all, after the others are in: nobody wants a box per file.
+    if (!refused.isEmpty())
+        m_page.notices().Show(
+            &m_page, UnreadableText(refused), QStringLiteral("Error"), QMessageBox::Critical);
+    return added;
+}
+
+QString PageSources::UnreadableText(const QStringList &paths)
+{
+    if (paths.size() == 1)
+        return QStringLiteral("This file cannot be read as video or audio:\n%1").arg(paths[0]);
+    return QStringLiteral("These files cannot be read as video or audio:\n%1")
+        .arg(paths.join(QLatin1Char('\n')));
+}
 
 bool PageSources::AddSourcePath(const QString &path)
 {
+    if (m_page.converting())
+        return false;
     // Absolute, because the batch runs in the engine's folder.
     const QString source = QFileInfo(path).absoluteFilePath();
     double duration = 0.0;
@@ -23,48 +72,57 @@ bool PageSources::AddSourcePath(const QString &path)
     } catch (const VideoEditError &) {
         return false;
     }
+    m_folder = QFileInfo(source).absolutePath();
+    // The video window takes the place of the picture once there is something to show.
+    m_page.videoEdit()->show();
+    m_page.fadeInPicture()->hide();
+
+    PreviewTrim &trim = m_page.previewTrim();
     JobList &jobs = m_page.state().jobs;
     jobs.append(ConversionJob::ForSource(source, duration));
-    SetSlider(0.0, 120.0, 0.0, 120.0);
+    trim.SetSlider(0.0, 120.0, 0.0, 120.0);
     CCellListCtrl *list = m_page.jobList();
     list->SetItemCount(jobs.count());
     list->RedrawItems(list->GetSelectionMark(), list->GetSelectionMark());
     m_page.selectedJobIndex = jobs.count() - 1;
-    SetSlider(0.0, duration, 0.0, duration);
-    ShowPicture(source, 1.0);
-    SelectRow(m_page.selectedJobIndex);
+    trim.SetSlider(0.0, duration, 0.0, duration);
+    trim.ShowJobPicture(source, 1.0);
+    list->SelectRow(m_page.selectedJobIndex);
     return true;
 }
 
-void PageSources::SetSlider(double lower, double upper, double left, double right)
+void PageSources::RemoveSelected()
 {
-    m_page.sliderUpdating = 1;
-    m_page.rangeSlider()->SetBounds(lower, upper);
-    m_page.rangeSlider()->SetPositions(left, right);
-    m_page.sliderUpdating = 0;
-}
-
-void PageSources::ShowPicture(const QString &file, double seconds)
-{
-    if (m_page.framePreviewing)
+    if (m_page.converting())
         return;
-    m_page.framePreviewing = 1;
-    CVideoEdit *video = m_page.videoEdit();
-    try {
-        const double duration = video->GetMediaDuration(file);
-        video->ClearTimeline();
-        video->SetColorDepth(24);
-        if (duration < seconds)
-            video->AddVideoRange(file, 1.0, 1.0, 0);
-        else
-            video->AddVideoRange(file, seconds, seconds + 1.0, 0);
-        video->Play();
-    } catch (const VideoEditError &) {
-        // A picture that cannot be shown is no reason to tell the user anything.
+    JobList &jobs = m_page.state().jobs;
+    CCellListCtrl *list = m_page.jobList();
+    const int row = list->GetSelectionMark();
+    if (!jobs.isValidIndex(row))
+        return;
+    jobs.removeAt(row);
+    list->SetItemCount(jobs.count());
+    list->RedrawItems(list->GetSelectionMark(), list->GetSelectionMark());
+    if (jobs.count() == 0) {
+        ShowNoJob();
+        return;
     }
+    m_page.selectedJobIndex = qMin(row, jobs.count() - 1);
+    m_page.previewTrim().SelectJob(m_page.selectedJobIndex);
 }
 
-void PageSources::SelectRow(int row)
+void PageSources::RemoveAll()
 {
-    m_page.jobList()->SelectRow(row);
+    if (m_page.converting())
+        return;
+    m_page.state().jobs.removeAll();
+    m_page.jobList()->DeleteAllItems();
+    ShowNoJob();
+}
+
+void PageSources::ShowNoJob()
+{
+    m_page.selectedJobIndex = -1;
+    m_page.videoEdit()->ClearTimeline();
+    m_page.previewTrim().SetSlider(0.0, 120.0, 0.0, 120.0);
 }

@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     ffmpeg libavcodec-extra mediainfo
-    xvfb xauth dbus fonts-dejavu-core xdotool imagemagick
+    xvfb xauth dbus fonts-dejavu-core xdotool imagemagick openbox
     desktop-file-utils appstream shared-mime-info
 )
 

@@ -1,0 +1,60 @@
+#include "sources/sourcedrop.h"
+
+#include "page/cmivarteldlg.h"
+#include "sources/pagesources.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+SourceDrop::SourceDrop(CMivartelDlg &page)
+    : QObject(&page)
+    , m_page(page)
+{
+    page.setAcceptDrops(true);
+    page.installEventFilter(this);
+}
+
+QStringList SourceDrop::LocalFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            files.append(url.toLocalFile());
+    }
+    return files;
+}
+
+bool SourceDrop::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != &m_page)
+        return false;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDropEvent *>(event);
+        if (!m_page.converting() && !LocalFiles(drag->mimeData()).isEmpty())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QStringList files = LocalFiles(drop->mimeData());
+        if (m_page.converting() || files.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        QMetaObject::invokeMethod(
+            this, [this, files] { m_page.sources().AddSourcePaths(files); }, Qt::QueuedConnection);
+        return true;
+    }
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class CMivartelDlg;
+class QMimeData;
+
+// Files dropped on the page from a file manager: the local files among the dropped URLs are
+// added in their order as Add adds them; other URLs and folders are ignored, and nothing is
+// taken while a batch runs. The adding happens just after the drop has returned, so that a
+// notice never holds the file manager's drag open.
+class SourceDrop : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Installs itself on the page and lets the page accept drops; goes with the page.
+    explicit SourceDrop(CMivartelDlg &page);
+
+    // The local regular files named by the data, in order.
+    static QStringList LocalFiles(const QMimeData *data);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    CMivartelDlg &m_page;
+};

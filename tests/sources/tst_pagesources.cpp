@@ -1,0 +1,409 @@
+#include "controls/cfadeinpicture.h"
+#include "controls/cimagebutton.h"
+#include "engine/mediaduration.h"
+#include "page/ccelllistctrl.h"
+#include "page/pagefixture.h"
+#include "sources/crangeslider.h"
+#include "sources/cvideoedit.h"
+#include "sources/pagesources.h"
+#include "sources/previewtrim.h"
+#include "sources/sourcefiledialog.h"
+
+#include <QFileSystemModel>
+#include <QListView>
+#include <QMimeData>
+#include <QStandardPaths>
+
+namespace {
+
+// Bounds, then positions; the page sets them exactly, so they compare exactly.
+QList<double> SliderOf(CMivartelDlg *page)
+{
+    const CRangeSlider *s = page->rangeSlider();
+    return {s->LowerBound(), s->UpperBound(), s->LeftPos(), s->RightPos()};
+}
+
+// Start and stop of each range on the video control's timeline.
+QList<double> PictureRange(CMivartelDlg *page)
+{
+    QList<double> times;
+    for (const TimelineRange &range : page->videoEdit()->exporter().videoRanges())
+        times << range.start << range.stop;
+    return times;
+}
+
+void Drag(QWidget *w, int fromX, int toX)
+{
+    QTest::mousePress(w, Qt::LeftButton, {}, QPoint(fromX, 10));
+    QTest::mouseMove(w, QPoint((fromX + toX) / 2, 10));
+    QTest::mouseMove(w, QPoint(toX, 10));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(toX, 10));
+}
+
+void ClickRow(CMivartelDlg *page, int row)
+{
+    CCellListCtrl *list = page->jobList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CellRect(row, 0).center());
+}
+
+bool PictureDone(CMivartelDlg *page)
+{
+    return QTest::qWaitFor([page] { return !page->videoEdit()->isPlaying(); }, 10000)
+           && !page->framePreviewing;
+}
+
+} // namespace
+
+class TestPageSources : public QObject
+{
+    Q_OBJECT
+
+    PageFixture m;
+    QString a, b, sound, broken;
+    double durA = 0, durB = 0; // as the container says: 20 s and 3 s, give or take
+    int dialogs = 0;
+    QStringList folders; // where each dialog opened
+
+    CMivartelDlg *Open(const QStringList &chosen = {})
+    {
+        CMivartelDlg *page = m.Open();
+        if (page)
+            page->sources().SetFileChooser([this, chosen](QWidget *, const QString &folder) {
+                ++dialogs;
+                folders << folder;
+                return chosen;
+            });
+        dialogs = 0;
+        folders.clear();
+        return page;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m.SetUp();
+        a = m.Clip("alpha", 20);
+        b = m.scratch.filePath("clips/beta.mkv");
+        sound = m.scratch.filePath("clips/tune.mp3");
+        QVERIFY(!a.isEmpty() && TestMedia::MakeClip(b, 3)
+                && TestMedia::MakeClip(sound, 4, {"-vn"}));
+        durA = MeasureMediaDuration(a).value_or(0);
+        durB = MeasureMediaDuration(b).value_or(0);
+        broken = m.scratch.filePath("clips/broken.mp4");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a movie") > 0);
+    }
+    void cleanup() { m.outer.reset(); }
+
+    // Both clips through the Add button; the first trimmed with the mouse, step after step.
+    void addsThroughTheDialogAndTrimsWithTheMouse()
+    {
+        CMivartelDlg *page = Open({a, b});
+        QVERIFY(page);
+        QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        QCOMPARE(page->state().jobs.count(), 2);
+        QCOMPARE(page->selectedJobIndex, 1);
+        QVERIFY(page->videoEdit()->isVisible() && !page->fadeInPicture()->isVisible());
+        QCOMPARE(PictureRange(page), (QList<double>{1.0, 2.0}));
+        QVERIFY(PictureDone(page));
+        ClickRow(page, 0);
+        QCOMPARE(page->selectedJobIndex, 0);
+        QCOMPARE(SliderOf(page), (QList<double>{0, durA, 0, durA}));
+        QVERIFY(PictureDone(page));
+
+        CRangeSlider *slider = page->rangeSlider();
+        const double s = durA / (slider->width() - 26);
+        struct Step
+        {
+            int part, dx;
+            double begin, end;
+            const char *beginCell, *endCell;
+        };
+        const Step steps[] = {
+            {CRangeSlider::LeftThumb, 65, 65 * s, durA, "00:00:06", "00:00:20"},
+            {CRangeSlider::RightThumb, -55, 65 * s, 143 * s, "00:00:06", "00:00:14"},
+            {CRangeSlider::MiddleBar, -30, 35 * s, 113 * s, "00:00:03", "00:00:11"},
+        };
+        for (const Step &step : steps) {
+            const QRect l = slider->LeftThumbRect(), r = slider->RightThumbRect();
+            const int from = step.part == CRangeSlider::LeftThumb    ? l.center().x()
+                             : step.part == CRangeSlider::RightThumb ? r.center().x()
+                                                                     : (l.right() + r.left()) / 2;
+            Drag(slider, from, from + step.dx);
+            const ConversionJob job = page->state().jobs.copyOut(0);
+            QVERIFY(qAbs(job.beginTime - step.begin) <= s && qAbs(job.endTime - step.end) <= s);
+            QCOMPARE(job.beginTime, slider->LeftPos());
+            QCOMPARE(job.endTime, slider->RightPos());
+            QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString(step.beginCell));
+            QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString(step.endCell));
+            const double at = step.part == CRangeSlider::RightThumb ? job.endTime : job.beginTime;
+            QCOMPARE(PictureRange(page), (QList<double>{at, at + 1.0}));
+            QVERIFY(PictureDone(page));
+        }
+        QCOMPARE(page->state().jobs.copyOut(1).endTime, durB); // the other job is untouched
+        // The next dialog opens where the last source came from.
+        QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        QCOMPARE(folders.size(), 2);
+        QCOMPARE(folders[1], m.scratch.filePath("clips"));
+        const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+        QCOMPARE(folders[0], QFileInfo(videos).isDir() ? videos : QDir::homePath());
+    }
+
+    void keysMoveTheSelection_data()
+    {
+        QTest::addColumn<int>("jobs");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("Down") << 5 << 1 << int(Qt::Key_Down) << 2;
+        QTest::newRow("Down on the last") << 5 << 4 << int(Qt::Key_Down) << 4;
+        QTest::newRow("Up on the first") << 5 << 0 << int(Qt::Key_Up) << 0;
+        QTest::newRow("Page Down") << 5 << 0 << int(Qt::Key_PageDown) << 3;
+        QTest::newRow("Page Down near the end") << 5 << 3 << int(Qt::Key_PageDown) << 4;
+        QTest::newRow("Page Down on the last") << 5 << 4 << int(Qt::Key_PageDown) << 4;
+        QTest::newRow("Page Up") << 5 << 4 << int(Qt::Key_PageUp) << 1;
+        QTest::newRow("Page Up near the top") << 5 << 2 << int(Qt::Key_PageUp) << 0;
+        QTest::newRow("Home") << 5 << 3 << int(Qt::Key_Home) << 0;
+        QTest::newRow("End") << 5 << 1 << int(Qt::Key_End) << 4;
+        QTest::newRow("Home on an empty list") << 0 << -1 << int(Qt::Key_Home) << -1;
+        QTest::newRow("End on an empty list") << 0 << -1 << int(Qt::Key_End) << -1;
+        QTest::newRow("Enter") << 5 << 2 << int(Qt::Key_Return) << 2;
+        QTest::newRow("Escape") << 5 << 2 << int(Qt::Key_Escape) << 2;
+    }
+    void keysMoveTheSelection()
+    {
+        QFETCH(int, jobs);
+        QFETCH(int, start);
+        QFETCH(int, key);
+        QFETCH(int, expected);
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        // Job i lasts 20 s, 3 s, 20 s, ...: the slider tells which job it shows.
+        for (int i = 0; i < jobs; ++i)
+            QVERIFY(page->sources().AddSourcePath(i % 2 ? b : a));
+        if (start >= 0)
+            ClickRow(page, start);
+        QTest::keyClick(page->jobList(), Qt::Key(key));
+        QCOMPARE(page->selectedJobIndex, expected);
+        if (expected >= 0) {
+            QCOMPARE(page->jobList()->GetSelectionMark(), expected);
+            const double end = expected % 2 ? durB : durA;
+            QCOMPARE(SliderOf(page), (QList<double>{0, end, 0, end}));
+        }
+        // Enter and Escape close nothing and press no button, wherever the focus is.
+        page->removeButton()->setFocus();
+        for (const Qt::Key closer : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(page->removeButton(), closer);
+        QCOMPARE(page->state().jobs.count(), jobs);
+        QVERIFY(m.outer->isVisible());
+    }
+
+    void removals_data()
+    {
+        QTest::addColumn<int>("jobs");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<QChar>("shown"); // the clip on the slider; n: none
+        QTest::newRow("selected, the last row") << 3 << 2 << false << 1 << QChar('b');
+        QTest::newRow("selected, a middle row") << 3 << 1 << false << 1 << QChar('a');
+        QTest::newRow("selected, the only row") << 1 << 0 << false << -1 << QChar('n');
+        QTest::newRow("all of a full list") << 3 << 1 << true << -1 << QChar('n');
+        QTest::newRow("all of an empty list") << 0 << -1 << true << -1 << QChar('n');
+    }
+    void removals()
+    {
+        QFETCH(int, jobs);
+        QFETCH(int, row);
+        QFETCH(bool, all);
+        QFETCH(int, expected);
+        QFETCH(QChar, shown);
+        const double upper = shown == 'a' ? durA : shown == 'b' ? durB : 120.0;
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        for (int i = 0; i < jobs; ++i)
+            QVERIFY(page->sources().AddSourcePath(i % 2 ? b : a));
+        if (row >= 0)
+            ClickRow(page, row);
+        QVERIFY(PictureDone(page));
+        QTest::mouseClick(all ? page->removeAllButton() : page->removeButton(), Qt::LeftButton);
+        const int left = all ? 0 : jobs - 1;
+        QCOMPARE(page->state().jobs.count(), left);
+        QCOMPARE(page->jobList()->GetItemCount(), left);
+        QCOMPARE(page->selectedJobIndex, expected);
+        QCOMPARE(SliderOf(page), (QList<double>{0, upper, 0, upper}));
+        if (expected >= 0) {
+            QCOMPARE(page->jobList()->GetSelectionMark(), expected);
+            QVERIFY(page->jobList()->selectionModel()->isRowSelected(expected));
+        } else {
+            QVERIFY(page->videoEdit()->exporter().videoRanges().isEmpty());
+            QCOMPARE(page->videoEdit()->isVisible(), jobs > 0);
+        }
+    }
+
+    // Beyond the end: the picture at 1 s; a second release during the first picture: nothing
+    // new; a source that has vanished: no picture, and no block on the next one.
+    void pictureRequests()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        const QString doomed = m.scratch.filePath("clips/doomed.avi");
+        QVERIFY(QFile::copy(a, doomed));
+        QVERIFY(page->sources().AddSourcePath(doomed));
+        QVERIFY(page->sources().AddSourcePath(b));
+        QVERIFY(PictureDone(page));
+        page->previewTrim().ShowPicture(a, 30.0);
+        QCOMPARE(PictureRange(page), (QList<double>{1.0, 1.0}));
+        QVERIFY(PictureDone(page));
+
+        ClickRow(page, 0);
+        Drag(page->rangeSlider(), 6, 50);
+        QVERIFY(page->state().jobs.copyOut(0).beginTime > 4.0);
+        QCOMPARE(PictureRange(page), (QList<double>{0.0, 1.0})); // still the selection's picture
+        QVERIFY(PictureDone(page));
+
+        QVERIFY(QFile::remove(doomed));
+        ClickRow(page, 1);
+        QVERIFY(PictureDone(page));
+        ClickRow(page, 0);
+        QCOMPARE(page->selectedJobIndex, 0);
+        QCOMPARE(page->framePreviewing, 0);
+        QTest::mouseClick(page->previewButton(), Qt::LeftButton);
+        QCOMPARE(m.notices.size(), 1);
+        QVERIFY(m.notices[0].text.contains(doomed));
+        ClickRow(page, 1);
+        QCOMPARE(PictureRange(page), (QList<double>{0.0, 1.0}));
+        QCOMPARE(page->videoEdit()->exporter().videoRanges()[0].file, b);
+    }
+
+    // Preview plays the range with sound (or without, where there is no audio device) to its
+    // end; Stop preview ends it; Preview with no job does nothing. The sound-only source shows
+    // no picture, not the one of the job before it.
+    void preview()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(a));
+        QVERIFY(page->sources().AddSourcePath(sound));
+        QVERIFY(PictureDone(page));
+        const QImage shot = page->videoEdit()->grab().toImage();
+        QCOMPARE(shot.pixelColor(shot.rect().center()), QColor(Qt::black));
+        Drag(page->rangeSlider(), 6, 100);
+        QVERIFY(PictureDone(page));
+        const double begin = page->state().jobs.copyOut(1).beginTime;
+        QVERIFY(begin > 1.0);
+        for (const bool stop : {false, true}) {
+            QTest::mouseClick(page->previewButton(), Qt::LeftButton);
+            QVERIFY(page->videoEdit()->isPlaying());
+            QCOMPARE(page->videoEdit()->exporter().audioRanges()[0].start, begin);
+            if (stop)
+                QTest::mouseClick(page->stopPreviewButton(), Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(!page->videoEdit()->isPlaying(), 10000);
+            QCOMPARE(page->previewTrim().fullPreviewing(), stop ? 0 : 1);
+        }
+        QVERIFY(m.notices.isEmpty());
+
+        QTest::mouseClick(page->removeAllButton(), Qt::LeftButton);
+        QTest::mouseClick(page->previewButton(), Qt::LeftButton);
+        QVERIFY(!page->videoEdit()->isPlaying());
+        QVERIFY(page->videoEdit()->exporter().videoRanges().isEmpty());
+    }
+
+    void unreadableFilesAreNamed_data()
+    {
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QStringList>("named");
+        const QString gone = m.scratch.filePath("clips/gone.avi");
+        QTest::newRow("a broken and a good file")
+            << QStringList{broken, a} << 1 << QStringList{broken};
+        QTest::newRow("two refused among good ones")
+            << QStringList{a, broken, b, gone} << 2 << QStringList{broken, gone};
+        QTest::newRow("all good") << QStringList{b, a} << 2 << QStringList{};
+    }
+    void unreadableFilesAreNamed()
+    {
+        QFETCH(QStringList, chosen);
+        QFETCH(int, added);
+        QFETCH(QStringList, named);
+        CMivartelDlg *page = Open(chosen);
+        QVERIFY(page);
+        QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        QCOMPARE(page->state().jobs.count(), added);
+        QCOMPARE(m.notices.size(), named.isEmpty() ? 0 : 1);
+        if (named.isEmpty())
+            return;
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
+        const QStringList lines = m.notices[0].text.split('\n');
+        QVERIFY(lines[0].contains("cannot be read as video or audio"));
+        QCOMPARE(lines.mid(1), named);
+    }
+
+    // Two local files among a folder and a web address are added in order; during a batch no
+    // drop, button, key or drag changes a job.
+    void dropsAndABatchInProgress()
+    {
+        CMivartelDlg *page = Open({a});
+        QVERIFY(page);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(b),
+                      QUrl::fromLocalFile(m.scratch.path()),
+                      QUrl("https://example.org/c.mp4"),
+                      QUrl::fromLocalFile(a)});
+        const auto drop = [&] {
+            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(page, &enter);
+            QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(page, &dropped);
+            return enter.isAccepted();
+        };
+        QVERIFY(drop());
+        QTRY_COMPARE(page->state().jobs.count(), 2);
+        QCOMPARE(page->state().jobs.copyOut(0).sourcePath, b);
+        QCOMPARE(page->state().jobs.copyOut(1).sourcePath, a);
+        QVERIFY(PictureDone(page));
+
+        page->state().converting = 1;
+        QVERIFY(!drop());
+        QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        ClickRow(page, 0);
+        QTest::keyClick(page->jobList(), Qt::Key_Home);
+        Drag(page->rangeSlider(), 6, 100);
+        QTest::mouseClick(page->removeButton(), Qt::LeftButton);
+        QTest::mouseClick(page->removeAllButton(), Qt::LeftButton);
+        QTest::qWait(50);
+        page->state().converting = 0;
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(page->state().jobs.count(), 2);
+        QCOMPARE(page->selectedJobIndex, 1);
+        QCOMPARE(page->state().jobs.copyOut(1).beginTime, 0.0);
+    }
+
+    // The dialog lists media files whatever the letter case of their extension.
+    void dialogListsMediaInAnyLetterCase()
+    {
+        QTemporaryDir folder;
+        for (const char *name : {"VIDEO.MP4", "clip.Mkv", "song.mp3", "notes.txt"})
+            QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+        SourceFileDialog dialog(nullptr);
+        dialog.setDirectory(folder.path());
+        QCOMPARE(dialog.selectedNameFilter(), SourceFileDialog::Filters().first());
+        QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFiles);
+        dialog.show();
+        auto *view = dialog.findChild<QListView *>("listView");
+        QVERIFY(view);
+        const auto shown = [view] {
+            QStringList names;
+            for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+                names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            names.sort(Qt::CaseInsensitive);
+            return names;
+        };
+        QTRY_COMPARE(shown(), (QStringList{"clip.Mkv", "song.mp3", "VIDEO.MP4"}));
+        dialog.selectNameFilter(SourceFileDialog::Filters().last());
+        QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 4);
+    }
+};
+
+QTEST_MAIN(TestPageSources)
+#include "tst_pagesources.moc"

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The whole workflow in the real window on a virtual display, driven as a user drives it with
+# the mouse and the keyboard: Add, a path typed into the dialog, both thumbs of the slider
+# dragged, the 3G2 type and a profile chosen, Start, the notice closed, the window closed.
+# The .3g2 must be valid and last the trimmed range; nothing else may be left in the output
+# folder. Exit status 77 (skipped) when Xvfb, xdotool or openbox is missing.
+#
+# Usage: windowworkflow.sh FOLDER_OF_MIVARTEL
+# With WORKFLOW_SHOTS=folder set, a screenshot of each step is written there.
+set -euo pipefail
+
+program_dir=$(cd "$1" && pwd)
+shots=${WORKFLOW_SHOTS:-}
+for tool in Xvfb xdotool openbox ffmpeg ffprobe; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+if [ -n "$shots" ]; then
+    command -v import >/dev/null || { echo "SKIP: import (ImageMagick) is not installed"; exit 77; }
+    mkdir -p "$shots"
+fi
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# A display number that nobody uses.
+for n in $(seq 90 150); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export QT_MEDIA_BACKEND=ffmpeg
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+# A window manager, so that the window has a frame and Alt+F4 closes it as on a desktop.
+HOME=$work openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+# The program's settings in the scratch folder, with its output folder there.
+export HOME=$work XDG_CONFIG_HOME=$work/config
+mkdir -p "$work/out" "$work/clips" "$XDG_CONFIG_HOME/Mivartel"
+printf '[General]\ndestination=%s\n' "$work/out/" >"$XDG_CONFIG_HOME/Mivartel/Mivartel.conf"
+clip=$work/clips/holiday.mp4
+ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=640x480:rate=25:duration=12 \
+    -f lavfi -i sine=frequency=440:duration=12 -c:v libx264 -pix_fmt yuv420p -c:a aac \
+    -shortest "$clip"
+duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$clip")
+
+step=0
+shot() {
+    step=$((step + 1))
+    if [ -n "$shots" ]; then import -window root "$(printf '%s/%02d-%s.png' "$shots" "$step" "$1")"; fi
+}
+# Waits up to $1 seconds for a visible window whose name matches $2; prints its id.
+window() {
+    local deadline=$((SECONDS + $1)) id
+    while [ $SECONDS -lt $deadline ]; do
+        id=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+# Page coordinates: the page lies at 2, 2 in the window.
+at() { xdotool mousemove --window "$main" $(($1 + 2)) $(($2 + 2)); }
+click() { at "$1" "$2"; xdotool click 1; sleep 0.3; }
+drag() {
+    at "$1" "$3"; xdotool mousedown 1; sleep 0.1
+    at $((($1 + $2) / 2)) "$3"; sleep 0.1
+    at "$2" "$3"; sleep 0.1
+    xdotool mouseup 1
+}
+
+"$program_dir/mivartel" >"$work/mivartel.log" 2>&1 &
+app=$!
+pids+=($app)
+main=$(window 30 'Mivartel V') || fail "the window did not appear"
+sleep 1
+shot started
+
+click 632 324 # Add
+dialog=$(window 10 '^Open$') || fail "Add opened no dialog"
+shot dialog
+xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+xdotool type --delay 10 "$clip"
+xdotool key Return
+sleep 2
+window 1 '^Open$' >/dev/null && fail "the dialog did not take the typed path"
+shot added
+
+# The slider lies at 52, 233 (224 x 20): 198 pixels of track. The left thumb's centre is at
+# x 6 and the right one's at x 217 of the slider; each is dragged 40 pixels inwards.
+drag 58 98 243
+sleep 1.5
+drag 269 229 243
+sleep 1.5
+shot trimmed
+
+click 527 37 # the output type's box opens its list
+xdotool key End Return
+sleep 0.5
+click 400 140 # the first profile, then two rows down: "High quality - 320x240 ..."
+xdotool key Home Down Down
+sleep 0.3
+shot chosen
+
+click 603 497 # Start Converting
+notice=$(window 120 '^Information$') || fail "no notice at the end of the batch"
+sleep 0.5
+shot finished
+xdotool windowactivate --sync "$notice" 2>/dev/null || true
+xdotool key Return
+sleep 0.5
+window 1 '^Information$' >/dev/null && fail "the notice did not close"
+shot notice-closed
+
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key alt+F4
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the window did not close"
+wait "$app" || fail "mivartel ended with status $?"
+
+# What the batch left: the one .3g2, valid, as long as the trimmed range.
+left=$(ls -A "$work/out")
+[ "$left" = "holiday.3g2" ] || fail "the output folder holds: $left"
+out=$work/out/holiday.3g2
+probe() { ffprobe -v error -show_entries "$1" -of csv=p=0 "$out"; }
+brand=$(probe format_tags=major_brand)
+video=$(ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height -of csv=p=0 "$out")
+audio=$(ffprobe -v error -select_streams a -show_entries stream=codec_name -of csv=p=0 "$out")
+length=$(probe format=duration)
+[ "$brand" = "3g2a" ] || fail "brand $brand"
+[ "$video" = "mpeg4,320,240" ] || fail "video $video"
+[ "$audio" = "aac" ] || fail "audio $audio"
+expected=$(awk -v d="$duration" 'BEGIN { printf "%.3f", (198 - 40 - 40) * d / 198 }')
+awk -v a="$length" -v b="$expected" 'BEGIN { exit !(a - b < 0.5 && b - a < 0.5) }' \
+    || fail "the file lasts $length s, the trimmed range $expected s"
+echo "PASS: $brand, $video, $audio, $length s for a range of $expected s"
