@@ -1,5 +1,8 @@
+#include "page/cmivarteldlg.h"
 #include "page/joblist.h"
+#include "page/pagefixture.h"
 #include "shell/desktopnotifier.h"
+#include "sources/pagesources.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -79,6 +82,38 @@ private slots:
         QVERIFY(standIn.registerService("org.freedesktop.Notifications"));
     }
 
+    // The page tells the desktop at the end of a batch only while the user is elsewhere.
+    void pageNotifiesOnlyBehindAnotherWindow_data()
+    {
+        QTest::addColumn<bool>("elsewhere");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("another window active")
+            << true << QStringList{"Mivartel|Converting Finished"};
+        QTest::newRow("the program's window active") << false << QStringList{};
+    }
+    void pageNotifiesOnlyBehindAnotherWindow()
+    {
+        QFETCH(bool, elsewhere);
+        QFETCH(QStringList, expected);
+        PageFixture fixture;
+        fixture.SetUp();
+        CMivartelDlg *page = fixture.Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(fixture.Clip("short", 2)));
+        page->state().outputDirectory = fixture.OutputDir();
+        QWidget other;
+        if (elsewhere) {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        } else {
+            QVERIFY(QTest::qWaitForWindowActive(fixture.outer.get()));
+        }
+        page->StartConverting();
+        QCOMPARE(fixture.notices.size(), 1);
+        QCOMPARE(ReceivedUpToMarker(), expected);
+    }
+
     void cleanupTestCase()
     {
         QDBusConnection::disconnectFromBus("stand-in");
@@ -133,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDesktopNotifier)
+QTEST_MAIN(TestDesktopNotifier)
 #include "tst_desktopnotifier.moc"
