@@ -8,6 +8,7 @@ packages=(
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     ffmpeg libavcodec-extra
     xvfb xauth dbus fonts-dejavu-core
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -102,6 +102,10 @@ private slots:
         QTest::newRow("empty range is 0 percent")
             << 0 << 0 << 1 << 5.0 << 1 << 0.0 << "00:00:05    0.00MB    12.50Frames/s      %0 "
             << 100 << 0;
+        // Found by fuzzing: a time far past the range must not overflow the percent.
+        QTest::newRow("time far past the range")
+            << 0 << 0 << 1 << 8.02204e+15 << 1 << 10.0
+            << "277777777777:46:40    0.00MB    12.50Frames/s      %100 " << 100 << 100;
         QTest::newRow("first pass before figures")
             << 0 << 0 << 1 << 0.0 << 10 << 10.0 << "" << -1 << 0;
         QTest::newRow("exporting") << 0 << 0 << 2 << 5.0 << 10 << 10.0 << "Exporting" << -1 << 0;
