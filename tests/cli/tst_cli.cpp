@@ -5,12 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
-#include <sys/stat.h>
 
 // mivartel-cli as a user runs it: a real process, real clips, real ffmpeg.
 class TestCli : public QObject
@@ -26,18 +24,6 @@ private:
     QString m_first;      // a.mp4
     QString m_third;      // c.mp4
     QString m_indexFirst; // index before the data
-
-    // A copy of a clip under the given name, cut to keepBytes (-2: half of the index-first clip).
-    QString BadCopy(const QString &name, qint64 keepBytes = -1) const
-    {
-        const QString path = m_bad.filePath(name);
-        QFile::copy(keepBytes == -2 ? m_indexFirst : m_clip, path);
-        if (keepBytes == -2)
-            QFile::resize(path, QFileInfo(m_indexFirst).size() / 2);
-        else if (keepBytes >= 0)
-            QFile::resize(path, keepBytes);
-        return path;
-    }
 
     struct Result
     {
@@ -148,37 +134,9 @@ private slots:
     {
         QTest::addColumn<QString>("middle");
         QTest::addColumn<QString>("reason"); // empty: it converts as well
-        const QString unreadable = "cannot be read as video or audio";
-        QTest::newRow("missing file") << "/nowhere/missing.mp4"
-                                      << "no such file";
-        QTest::newRow("folder") << m_bad.path() << "not a regular file";
-        const QString fifo = m_bad.filePath("pipe.mp4");
-        ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
-        QTest::newRow("named pipe") << fifo << "not a regular file";
-        QTest::newRow("character device") << "/dev/zero"
-                                          << "not a regular file";
-        QTest::newRow("zero bytes") << BadCopy("empty.mp4", 0) << unreadable;
-        QFile noise(m_bad.filePath("noise.mp4"));
-        noise.open(QIODevice::WriteOnly);
-        QRandomGenerator random(11);
-        QByteArray block(1 << 20, '\0');
-        for (int mb = 0; mb < 50; ++mb) {
-            random.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
-            noise.write(block);
-        }
-        noise.close();
-        QTest::newRow("50 MB of noise") << noise.fileName() << unreadable;
-        QTest::newRow("cut in half, index at the end")
-            << BadCopy("half.mp4", QFileInfo(m_clip).size() / 2) << unreadable;
-        QTest::newRow("index first, data cut short") << BadCopy("short.mp4", -2) << "";
-        QTest::newRow("newline in the name") << BadCopy("two\nlines.mp4") << "";
-        QString deep = m_bad.path();
-        while (deep.size() < 3900)
-            deep += "/" + QString(200, QLatin1Char('d'));
-        QDir().mkpath(deep);
-        QFile::copy(m_clip, deep + "/deep.mp4");
-        QTest::newRow("path of 4,000 bytes") << deep + "/deep.mp4"
-                                             << "";
+        for (const TestMedia::OddSource &odd :
+             TestMedia::MakeOddSources(m_bad.path(), m_clip, m_indexFirst))
+            QTest::newRow(qPrintable(odd.row)) << odd.path << odd.problem;
     }
     void badSourceDoesNotStopTheBatch()
     {
@@ -228,7 +186,7 @@ private slots:
         QVERIFY(r.out.contains("clip.mp4 -> " + out + "/clip (2).3gp: Finished"));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{"clip (2).3gp", "clip.3gp"}));
-        for (const QString &file : {"clip.3gp", "clip (2).3gp"}) {
+        for (const QString file : {"clip.3gp", "clip (2).3gp"}) {
             const double duration
                 = TestMedia::ProbeValues(out + "/" + file, "format=duration", "duration")
                       .value(0)
