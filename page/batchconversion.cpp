@@ -58,8 +58,11 @@ void BatchConversion::FinishJob(const FileMark &earlier)
     const QFileInfo result(final);
     // A command that failed spoils the result even when a file is there; and a file that only
     // an earlier run left is no proof of this one.
+    const bool changed = result.exists()
+                         && (!earlier.exists || result.lastModified() != earlier.modified
+                             || result.size() != earlier.size);
     QString reason = m_pipeline.lastFailure();
-    if (reason.isEmpty() && !(result.isFile() && result.size() > 0))
+    if (reason.isEmpty() && !(changed && result.isFile() && result.size() > 0))
         reason = QStringLiteral("%1 was not written").arg(final);
     if (reason.isEmpty()) {
         job.finished = 1;
@@ -71,9 +74,6 @@ void BatchConversion::FinishJob(const FileMark &earlier)
         // Nothing half-made stays in the output folder; an earlier run's result is left alone.
         DeleteFileIfAny(FirstTempFile(dir, job.outputName));
         DeleteFileIfAny(SecondTempFile(dir, job.outputName));
-        const bool changed = result.exists()
-                             && (!earlier.exists || result.lastModified() != earlier.modified
-                                 || result.size() != earlier.size);
         if (changed)
             DeleteFileIfAny(final);
     }

@@ -271,6 +271,25 @@ private slots:
         }
     }
 
+    // Tools that all succeed but write nothing: the file of an earlier run proves nothing, and
+    // stays as it was.
+    void earlierResultIsNoProofOfThisRun()
+    {
+        f->WriteProfile("3GP_AMR_Profile.ini",
+                        Profile({Tool("pass1"), Tool("pass2"), Tool("pass3")}));
+        AddJob("/v/a.avi");
+        QFile earlier(f->outputDir.filePath("a.3gp"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier run");
+        earlier.close();
+        f->Run();
+        const ConversionJob job = f->state.jobs.copyOut(0);
+        QCOMPARE(job.failed, 1);
+        QCOMPARE(job.failureReason, earlier.fileName() + " was not written");
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("an earlier run"));
+    }
+
     void preflightNamesTheProgram_data()
     {
         QTest::addColumn<QString>("command");
