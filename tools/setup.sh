@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format
+    build-essential cmake ninja-build pkg-config clang-format ccache
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     ffmpeg libavcodec-extra
