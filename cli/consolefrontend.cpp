@@ -229,31 +229,40 @@ int ConsoleFrontEnd::List()
 
 bool ConsoleFrontEnd::AddJobs(const Options &options)
 {
+    m_sources.clear();
     for (const QString &file : options.files) {
-        const QFileInfo info(file);
-        if (!info.isFile()) {
-            Usage(QStringLiteral("no such file: %1").arg(file));
-            return false;
-        }
         // Absolute, because the batch runs in the engine folder.
-        const QString path = info.absoluteFilePath();
-        const std::optional<double> duration = MeasureMediaDuration(path);
-        if (!duration) {
-            Usage(QStringLiteral("cannot read the length of %1").arg(file));
-            return false;
+        const QString path = QFileInfo(file).absoluteFilePath();
+        const MediaDuration duration = ExamineMediaDuration(path);
+        if (!duration.seconds) {
+            // One odd file in a folder of clips must not hold up the others.
+            m_err << "mivartel-cli: " << file << ": " << duration.problem << "\n";
+            m_sources.append({file, -1, duration.problem});
+            continue;
         }
-        ConversionJob job = ConversionJob::ForSource(path, *duration);
+        ConversionJob job = ConversionJob::ForSource(path, *duration.seconds);
         if (options.begin)
-            job.beginTime = qMin(*options.begin, *duration);
+            job.beginTime = qMin(*options.begin, *duration.seconds);
         if (options.end)
-            job.endTime = qMin(*options.end, *duration);
+            job.endTime = qMin(*options.end, *duration.seconds);
         if (job.endTime <= job.beginTime) {
-            Usage(QStringLiteral("the range lies outside %1 (%2 s long)").arg(file).arg(*duration));
+            Usage(QStringLiteral("the range lies outside %1 (%2 s long)")
+                      .arg(file)
+                      .arg(*duration.seconds));
             return false;
         }
+        m_sources.append({file, m_state.jobs.count(), {}});
         m_state.jobs.append(job);
     }
+    m_err.flush();
     return true;
+}
+
+int ConsoleFrontEnd::CannotConvert(const QString &problem)
+{
+    m_err << "mivartel-cli: cannot convert: " << problem << "\n";
+    m_err.flush();
+    return SomeFailed;
 }
 
 int ConsoleFrontEnd::Convert(const Options &options)
@@ -271,34 +280,39 @@ int ConsoleFrontEnd::Convert(const Options &options)
         return Usage(QStringLiteral("cannot write to the output folder %1").arg(output));
     m_state.outputDirectory = WithSlash(outputInfo.absoluteFilePath());
 
-    if (!AddJobs(options))
-        return UsageError;
-
+    // The profile first: when its programs are missing, no source is worth measuring.
     const ProfileList list = LoadProfileList(m_catalog, m_state.engineDirectory, options.outputType)
                                  .value_or(ProfileList());
     const QStringList &titles = list.titles;
     m_state.outputType = options.outputType;
     m_state.selectedProfile = options.profile ? *options.profile - 1 : list.selected;
     if (titles.isEmpty())
-        return Usage(QStringLiteral("the output type %1 has no profiles").arg(options.outputType));
+        return CannotConvert(
+            QStringLiteral("the output type %1 has no profiles").arg(options.outputType));
     if (m_state.selectedProfile < 0 || m_state.selectedProfile >= titles.size())
         return Usage(QStringLiteral("the output type %1 has no profile %2")
                          .arg(options.outputType)
                          .arg(m_state.selectedProfile + 1));
     const QString problem = m_pipeline.ProfileProblem();
-    if (!problem.isEmpty())
-        return Usage(QStringLiteral("cannot convert: %1").arg(problem));
-
-    m_state.converting = 1;
-    m_batch.RunJobs(m_state.jobs.count());
-    m_state.converting = 0;
     QDir::setCurrent(startDirectory);
+    if (!problem.isEmpty())
+        return CannotConvert(problem);
+
+    if (!AddJobs(options))
+        return UsageError;
+
+    if (m_state.jobs.count() > 0) {
+        m_state.converting = 1;
+        m_batch.RunJobs(m_state.jobs.count());
+        m_state.converting = 0;
+        QDir::setCurrent(startDirectory);
+    }
     PrintSummary();
 
     if (m_state.cancelRequested)
         return Stopped;
-    for (int i = 0; i < m_state.jobs.count(); ++i) {
-        if (m_state.jobs.copyOut(i).finished != 1)
+    for (const Source &source : std::as_const(m_sources)) {
+        if (source.job < 0 || m_state.jobs.copyOut(source.job).finished != 1)
             return SomeFailed;
     }
     return AllConverted;
@@ -308,14 +322,20 @@ void ConsoleFrontEnd::PrintSummary()
 {
     if (!m_lastLine.isEmpty())
         m_err << "\n";
-    for (int i = 0; i < m_state.jobs.count(); ++i) {
-        const ConversionJob job = m_state.jobs.copyOut(i);
+    for (const Source &source : std::as_const(m_sources)) {
+        if (source.job < 0) {
+            m_out << QFileInfo(source.file).fileName() << ": Failed (" << source.problem << ")\n";
+            continue;
+        }
+        const ConversionJob job = m_state.jobs.copyOut(source.job);
         QString result = ProgressCellOf(job).text.trimmed();
         if (result.isEmpty())
             result = QStringLiteral("Not converted");
         m_out << CellTextOf(job, JobColumn::Source, m_state.outputType) << " -> "
               << m_state.outputDirectory << CellTextOf(job, JobColumn::Output, m_state.outputType)
               << ": " << result << "\n";
+        if (job.failed == 1)
+            m_err << "mivartel-cli: " << source.file << ": " << job.failureReason << "\n";
     }
     m_out.flush();
     m_err.flush();

@@ -52,8 +52,20 @@ private:
     int Version();
     int List();
     int Convert(const Options &options);
+    // Adds a job for every source that can be measured; the others are said on standard error
+    // and kept as failed. False (after the usage text) when a range lies outside a source.
     bool AddJobs(const Options &options);
+    // The profile or its programs cannot run: said on standard error, status 1.
+    int CannotConvert(const QString &problem);
+    // One line per source, in the order given: the job's output and result, or why it failed.
     void PrintSummary();
+
+    struct Source
+    {
+        QString file;    // as given
+        int job = -1;    // its job, -1 when it could not be measured
+        QString problem; // why not
+    };
 
     SharedState m_state;
     ProfileCatalog m_catalog;
@@ -66,6 +78,7 @@ private:
     IntermediateTranscode m_transcode;
     QTextStream &m_out;
     QTextStream &m_err;
+    QList<Source> m_sources;
     QString m_lastLine;
     int m_lastRow = -1;
 };

@@ -1,5 +1,6 @@
 #include "engine/commandtemplate.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -41,7 +42,11 @@ QString ExpandArgument(const QString &argument, const std::array<Variable, 6> &v
 
 QString ClockTime(double seconds)
 {
-    const long long s = static_cast<long long>(std::trunc(seconds));
+    // A broken file can report any length; keep the conversion to an integer defined.
+    constexpr double Limit = 1e15;
+    if (!std::isfinite(seconds))
+        seconds = 0.0;
+    const long long s = static_cast<long long>(std::trunc(std::clamp(seconds, -Limit, Limit)));
     return QString::asprintf("%02lld:%02lld:%02lld", s / 3600, (s % 3600) / 60, s % 60);
 }
 

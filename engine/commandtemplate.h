@@ -10,6 +10,7 @@
 // $INPUT_FILE, $START, $LENGTH, $TIMESTAMP, $OUTPUT_DIR and $OUTPUT_FILE.
 
 // Whole seconds (cut toward zero) as "%02d:%02d:%02d"; hours take more digits when needed.
+// Not a number and infinities read as 0; magnitudes past 10^15 s are held there.
 QString ClockTime(double seconds);
 // "%d-%02d-%02d %02d:%02d:%02d" of the given local time.
 QString TimestampText(const QDateTime &when);

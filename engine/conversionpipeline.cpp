@@ -7,6 +7,7 @@
 #include "engine/outputfiles.h"
 #include "engine/outputtypes.h"
 #include "engine/profilecatalog.h"
+#include "engine/programlookup.h"
 #include "engine/sharedstate.h"
 
 #include <QDir>
@@ -35,6 +36,27 @@ ConversionPipeline::ConversionPipeline(SharedState &state,
 
 QString ConversionPipeline::ProfileProblem()
 {
+    QDir::setCurrent(m_state.engineDirectory);
+    const QString problem = StructureProblem();
+    if (!problem.isEmpty())
+        return problem;
+    // Every job would fail one after another; better to say once which program is missing.
+    for (int pass = 1; pass < RequiredLines(m_state.outputType); ++pass) {
+        const QStringList command
+            = SplitCommandLine(m_catalog.profileValues.at(FirstCommandPosition + pass - 2));
+        if (command.isEmpty())
+            return QStringLiteral("command %1 of the profile is empty").arg(pass);
+        const ProgramLookup program = ProgramLookup::Find(command.first());
+        if (!program.problem.isEmpty()) {
+            return QStringLiteral("the program \"%1\" of command %2 %3")
+                .arg(command.first(), QString::number(pass), program.problem);
+        }
+    }
+    return {};
+}
+
+QString ConversionPipeline::StructureProblem()
+{
     if (!IsValidOutputType(m_state.outputType))
         return QStringLiteral("no output type is chosen");
     m_catalog.SetFile(QLatin1String(profileFileTable[size_t(m_state.outputType)].profileFile));
@@ -62,12 +84,22 @@ QStringList ConversionPipeline::Expand(int position) const
     return ExpandCommand(commandTemplate, job, m_state.outputDirectory, now());
 }
 
+void ConversionPipeline::NoteFailure(int pass, const QStringList &command, const QString &failure)
+{
+    if (failure.isEmpty() || !m_failure.isEmpty())
+        return;
+    m_failure = QStringLiteral("command %1 (%2) %3").arg(pass).arg(command.value(0), failure);
+}
+
 void ConversionPipeline::ConvertJob()
 {
     QDir::setCurrent(m_state.engineDirectory);
-    // Reads the profile afresh, so an edit between two jobs of a batch is seen.
-    const QString problem = ProfileProblem();
+    m_failure.clear();
+    // Reads the profile afresh, so an edit between two jobs of a batch is seen. A missing
+    // program is not refused here: the runner logs it and the later passes still run.
+    const QString problem = StructureProblem();
     if (!problem.isEmpty()) {
+        m_failure = problem;
         AppendToLog(QStringLiteral("ERROR:   job %1 not converted: %2.\n")
                         .arg(m_state.currentJobIndex + 1)
                         .arg(problem));
@@ -92,6 +124,7 @@ void ConversionPipeline::ConvertJob()
     DeleteFileIfAny(intermediate);
     m_runner.EndEncoder();
     m_runner.WaitForEncoderExit(5000);
+    NoteFailure(1, command, m_runner.encoderFailure());
 
     // Passes 2 and 3.
     command = Expand(FirstCommandPosition + 1);
@@ -101,7 +134,10 @@ void ConversionPipeline::ConvertJob()
         m_progress.SetJobStage(9);
         return;
     }
-    m_runner.RunAndWait(Expand(FirstCommandPosition + 2));
+    NoteFailure(2, command, m_runner.waitedFailure());
+    command = Expand(FirstCommandPosition + 2);
+    m_runner.RunAndWait(command);
+    NoteFailure(3, command, m_runner.waitedFailure());
     DeleteFileIfAny(firstTemp);
 
     if (!threeG2)
@@ -114,6 +150,9 @@ void ConversionPipeline::ConvertJob()
         m_progress.SetJobStage(9);
         return;
     }
-    m_runner.RunAndWait(Expand(FirstCommandPosition + 4));
+    NoteFailure(4, command, m_runner.waitedFailure());
+    command = Expand(FirstCommandPosition + 4);
+    m_runner.RunAndWait(command);
+    NoteFailure(5, command, m_runner.waitedFailure());
     DeleteFileIfAny(secondTemp);
 }

@@ -26,18 +26,28 @@ public:
     // nothing and leaves its reason in the log.
     void ConvertJob();
 
-    // The reason the selected profile cannot run, or empty when it can. Reads the profile file
-    // of the selected output type from the current directory.
+    // The reason the selected profile cannot run, or empty when it can: no profile, too few
+    // commands, or a command whose program cannot be found or is not executable (looked for as
+    // the runner looks). Reads the profile file of the selected output type from
+    // engineDirectory, which becomes the current directory. Meant for before a batch.
     QString ProfileProblem();
+
+    // Why the last ConvertJob did not succeed: the first command that could not start or
+    // exited with an error, or the profile's problem; empty when every command succeeded.
+    QString lastFailure() const { return m_failure; }
 
     // The clock for $TIMESTAMP; tests replace it.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
 private:
+    QString StructureProblem();
     QStringList Expand(int position) const;
+    // Keeps the first failure of the job, naming the command by its pass.
+    void NoteFailure(int pass, const QStringList &command, const QString &failure);
 
     SharedState &m_state;
     ProfileCatalog &m_catalog;
     EncoderRunner &m_runner;
     JobProgress &m_progress;
+    QString m_failure;
 };

@@ -3,13 +3,13 @@
 #include "engine/errorlog.h"
 #include "engine/jobprogress.h"
 #include "engine/messagepump.h"
+#include "engine/programlookup.h"
 #include "engine/sharedstate.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <cerrno>
@@ -18,20 +18,45 @@
 namespace {
 
 constexpr qint64 ChunkBytes = 255;
+constexpr qsizetype TailBytes = 1024;
 
-// A program named without a folder is looked for in the current directory (engineDirectory
-// during a batch) before the search path, as the profiles' tools may ship beside them.
-QString ResolveProgram(const QString &program)
+void KeepTail(QByteArray &tail, const char *data, qsizetype size)
 {
-    if (program.contains(QLatin1Char('/'))) {
-        const QFileInfo info(program);
-        return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
-    }
-    const QFileInfo local(QDir::current(), program);
-    if (local.isFile() && local.isExecutable())
-        return local.absoluteFilePath();
-    return QStandardPaths::findExecutable(program);
+    tail.append(data, size);
+    if (tail.size() > TailBytes)
+        tail.remove(0, tail.size() - TailBytes);
 }
+
+// The last line that is not a status line: with "-loglevel error" that is ffmpeg's error.
+QString LastMessage(const QByteArray &tail)
+{
+    QByteArray text = tail;
+    text.replace('\r', '\n');
+    const QList<QByteArray> lines = text.split('\n');
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        const QByteArray trimmed = line->trimmed();
+        if (!trimmed.isEmpty() && !(trimmed.contains("frame=") && trimmed.contains("time=")))
+            return QString::fromLocal8Bit(trimmed.left(300));
+    }
+    return {};
+}
+
+QString FailureOf(const QProcess &process, const QByteArray &tail)
+{
+    QString failure;
+    if (process.exitStatus() == QProcess::CrashExit)
+        failure = QStringLiteral("was ended by a signal");
+    else if (process.exitCode() != 0)
+        failure = QStringLiteral("exited with status %1").arg(process.exitCode());
+    else
+        return {};
+    const QString message = LastMessage(tail);
+    if (!message.isEmpty())
+        failure += QStringLiteral(": ") + message;
+    return failure;
+}
+
+const char NotStarted[] = "could not be started";
 
 } // namespace
 
@@ -51,7 +76,8 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
                                        int &errorCode)
 {
     errorCode = 0;
-    const QString program = command.isEmpty() ? QString() : ResolveProgram(command.first());
+    const QString program
+        = command.isEmpty() ? QString() : ProgramLookup::Find(command.first()).path;
     if (program.isEmpty()) {
         errorCode = ENOENT;
         return false;
@@ -81,8 +107,10 @@ void EncoderRunner::RunWithPipes(const QStringList &command)
     m_encoder->setProcessChannelMode(QProcess::MergedChannels);
     m_outputOpen = true;
     m_inputOpen = true;
+    m_encoderTail.clear();
     int errorCode = 0;
-    if (!CreateChildProcess(*m_encoder, command, errorCode)) {
+    m_encoderStarted = CreateChildProcess(*m_encoder, command, errorCode);
+    if (!m_encoderStarted) {
         LogApiError("CreateProcess", errorCode);
         // As if the child had ended at once: nothing to read, nothing to tell to quit.
         m_outputOpen = false;
@@ -101,6 +129,7 @@ void EncoderRunner::ReadEncoderOutput()
         const qint64 n = m_encoder->read(chunk, ChunkBytes);
         if (n > 0) {
             chunk[n] = '\0';
+            KeepTail(m_encoderTail, chunk, n);
             m_progress.ParseEncoderOutput(std::string_view(chunk, size_t(n)));
             PumpMessages();
             continue;
@@ -121,11 +150,18 @@ void EncoderRunner::RunAndWait(const QStringList &command)
 {
     QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
+    // Only the end of its output is kept, for the reason of a failure.
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QByteArray tail;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, [&process, &tail] {
+        const QByteArray data = process.readAllStandardOutput();
+        KeepTail(tail, data.constData(), data.size());
+    });
     int errorCode = 0;
-    if (!CreateChildProcess(process, command, errorCode))
+    if (!CreateChildProcess(process, command, errorCode)) {
+        m_waitedFailure = QLatin1String(NotStarted);
         return;
+    }
     m_waited = &process;
     // Cancellation is tested before every wait, so a tool started after Stop ends at once.
     while (process.state() != QProcess::NotRunning) {
@@ -136,6 +172,18 @@ void EncoderRunner::RunAndWait(const QStringList &command)
         WaitAndPumpMessages();
     }
     m_waited = nullptr;
+    const QByteArray rest = process.readAllStandardOutput();
+    KeepTail(tail, rest.constData(), rest.size());
+    m_waitedFailure = FailureOf(process, tail);
+}
+
+QString EncoderRunner::encoderFailure() const
+{
+    if (!m_encoderStarted)
+        return QLatin1String(NotStarted);
+    if (!m_encoder || m_encoder->state() != QProcess::NotRunning)
+        return {};
+    return FailureOf(*m_encoder, m_encoderTail);
 }
 
 void EncoderRunner::EndEncoder()

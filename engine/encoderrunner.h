@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QStringList>
 
 #include <memory>
@@ -34,6 +35,12 @@ public:
     // Kills the child of a running RunAndWait and waits until it is gone.
     void TerminateWaitedChild();
 
+    // Why the last encoder of RunWithPipes did not succeed, once it has ended; empty when it
+    // exited with status 0. Ends with the last line it printed, where ffmpeg names its error.
+    QString encoderFailure() const;
+    // The same for the last tool of RunAndWait.
+    QString waitedFailure() const { return m_waitedFailure; }
+
     bool encoderPipesOpen() const { return m_outputOpen || m_inputOpen; }
 
 private:
@@ -49,4 +56,7 @@ private:
     bool m_outputOpen = false;
     bool m_inputOpen = false;
     QProcess *m_waited = nullptr;
+    bool m_encoderStarted = false;
+    QByteArray m_encoderTail; // the end of the encoder's output
+    QString m_waitedFailure;
 };

@@ -3,6 +3,7 @@
 #include "engine/cellrepainter.h"
 #include "engine/conversionpipeline.h"
 #include "engine/encoderrunner.h"
+#include "engine/errorlog.h"
 #include "engine/intermediateexporter.h"
 #include "engine/outputfiles.h"
 #include "engine/sharedstate.h"
@@ -34,26 +35,48 @@ void BatchConversion::RunJobs(int jobCount)
             if (m_state.cancelRequested)
                 break;
         }
+        const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+        const QFileInfo before(
+            FinalFile(m_state.outputDirectory, job.outputName, m_state.outputType));
+        const FileMark earlier{before.exists(), before.lastModified(), before.size()};
         m_state.jobStartTick = TickCount();
         m_pipeline.ConvertJob();
         if (m_state.cancelRequested)
             break;
-        FinishJob();
+        FinishJob(earlier);
     }
     // However the batch ended, no encoder outlives it.
     m_runner.EndEncoder();
     m_runner.WaitForEncoderExit(5000);
 }
 
-void BatchConversion::FinishJob()
+void BatchConversion::FinishJob(const FileMark &earlier)
 {
     ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
-    const QFileInfo result(FinalFile(m_state.outputDirectory, job.outputName, m_state.outputType));
-    // Exit codes carry nothing; the final file is the only proof of a conversion.
-    if (result.isFile() && result.size() > 0)
+    const QString &dir = m_state.outputDirectory;
+    const QString final = FinalFile(dir, job.outputName, m_state.outputType);
+    const QFileInfo result(final);
+    // A command that failed spoils the result even when a file is there; and a file that only
+    // an earlier run left is no proof of this one.
+    const bool changed = result.exists()
+                         && (!earlier.exists || result.lastModified() != earlier.modified
+                             || result.size() != earlier.size);
+    QString reason = m_pipeline.lastFailure();
+    if (reason.isEmpty() && !(changed && result.isFile() && result.size() > 0))
+        reason = QStringLiteral("%1 was not written").arg(final);
+    if (reason.isEmpty()) {
         job.finished = 1;
-    else
+    } else {
         job.failed = 1;
+        job.failureReason = reason;
+        AppendToLog(QStringLiteral("ERROR:   job %1 (%2) failed: %3.\n")
+                        .arg(QString::number(m_state.currentJobIndex + 1), job.sourcePath, reason));
+        // Nothing half-made stays in the output folder; an earlier run's result is left alone.
+        DeleteFileIfAny(FirstTempFile(dir, job.outputName));
+        DeleteFileIfAny(SecondTempFile(dir, job.outputName));
+        if (changed)
+            DeleteFileIfAny(final);
+    }
     m_state.jobs.replace(m_state.currentJobIndex, job);
     m_state.RepaintProgressCell();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+
 class ConversionPipeline;
 class EncoderRunner;
 class IntermediateExporter;
@@ -17,8 +19,9 @@ public:
     void SetIntermediateExporter(IntermediateExporter *exporter) { m_exporter = exporter; }
 
     // Clears cancelRequested, resets every job's progress and converts jobs 0..jobCount-1 in
-    // order, until the last is done or the user stops. A job whose final file is missing or
-    // empty afterwards is marked failed instead of finished, and the batch goes on.
+    // order, until the last is done or the user stops. A job whose command failed, or whose
+    // final file is missing or empty afterwards, is marked failed instead of finished, with
+    // its reason in the job and the log; its partial files are deleted and the batch goes on.
     void RunJobs(int jobCount);
 
     // Sets cancelRequested, ends the running child and deletes the current job's partial
@@ -26,7 +29,14 @@ public:
     void StopConverting();
 
 private:
-    void FinishJob();
+    // What the final file was before the job ran.
+    struct FileMark
+    {
+        bool exists = false;
+        QDateTime modified;
+        qint64 size = 0;
+    };
+    void FinishJob(const FileMark &earlier);
 
     SharedState &m_state;
     ConversionPipeline &m_pipeline;

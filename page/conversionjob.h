@@ -22,8 +22,10 @@ struct ConversionJob
     double spareNumber1 = 0.0;
     double exportPercent = 0.0;
     double spareNumber2 = 0.0;
-    // 1 when the batch ran the job but its final file is missing or empty afterwards.
+    // 1 when the batch ran the job but a command failed or its final file is missing or empty
+    // afterwards; failureReason then says why (the same text goes to the log).
     int failed = 0;
+    QString failureReason;
 
     // A new job covering [0, duration] of the source.
     static ConversionJob ForSource(const QString &sourcePath, double duration);

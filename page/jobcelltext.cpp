@@ -9,8 +9,11 @@ int EncodedPercent(const ConversionJob &job)
     const double length = job.endTime - job.beginTime;
     if (!(length > 0.0))
         return 0;
-    const int percent = int(job.encodedTime * 100.0 / length + 0.5);
-    return percent >= 99 ? 100 : percent;
+    const double percent = job.encodedTime * 100.0 / length + 0.5;
+    // Compared before the conversion: an encoder can report any time.
+    if (percent >= 99.0)
+        return 100;
+    return percent > 0.0 ? int(percent) : 0;
 }
 
 ProgressCell ProgressCellOf(const ConversionJob &job)

@@ -19,5 +19,6 @@ ProgressCell ProgressCellOf(const ConversionJob &job);
 // The text of column 0 to 3 ("Source", "Begin Time", "End Time", "Output"); the Output
 // column follows the chosen output type and is empty when there is none.
 QString CellTextOf(const ConversionJob &job, int column, int outputType);
-// Whole percent of the range that the encoder has reached, 100 from 99 on, 0 for an empty range.
+// Whole percent of the range that the encoder has reached, 100 from 99 on, 0 for an empty range
+// or a time before its start.
 int EncodedPercent(const ConversionJob &job);

@@ -10,7 +10,10 @@ class JobList
 {
 public:
     int count() const { return int(m_jobs.size()); }
-    void append(const ConversionJob &job) { m_jobs.append(job); }
+    // Stores the job after the last one. Two jobs never write the same file: when another job
+    // already has the new job's outputName, " (2)", " (3)", ... is added to it (the first
+    // number that is free), before any extension. Files left by earlier runs do not count.
+    void append(ConversionJob job);
     // The index must lie in [0, count()).
     ConversionJob copyOut(int index) const { return m_jobs.at(index); }
     void replace(int index, const ConversionJob &job) { m_jobs[index] = job; }
@@ -26,5 +29,7 @@ public:
     void resetProgress();
 
 private:
+    bool HasOutputName(const QString &outputName) const;
+
     QList<ConversionJob> m_jobs;
 };

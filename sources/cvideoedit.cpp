@@ -61,10 +61,10 @@ CVideoEdit::~CVideoEdit()
 
 double CVideoEdit::GetMediaDuration(const QString &file)
 {
-    const std::optional<double> duration = MeasureMediaDuration(file);
-    if (!duration)
-        throw VideoEditError(QStringLiteral("cannot read the media file %1").arg(file));
-    return *duration;
+    const MediaDuration duration = ExamineMediaDuration(file);
+    if (!duration.seconds)
+        throw VideoEditError(QStringLiteral("%1: %2").arg(file, duration.problem));
+    return *duration.seconds;
 }
 
 void CVideoEdit::ClearTimeline()

@@ -13,6 +13,12 @@ fi
 if [ -n "${CI:-}" ]; then
     opts+=(-DMIVARTEL_WERROR=ON)
 fi
+# ccache, where installed, shares compilations between worktrees and with CI's fresh clone:
+# paths are hashed relative to the checkout, and the folder itself is left out.
+if command -v ccache >/dev/null; then
+    opts+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
+fi
 cmake -S . -B "$dir" "${opts[@]}" >/dev/null
 # Ninja does not rerun moc when a folder adds headers to a library after the first
 # configure; without its stamp, moc looks again (and rewrites only what changed).

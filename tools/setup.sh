@@ -3,12 +3,13 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format
+    build-essential cmake ninja-build pkg-config clang-format ccache
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     ffmpeg libavcodec-extra mediainfo
     xvfb xauth dbus fonts-dejavu-core xdotool imagemagick openbox
     desktop-file-utils appstream shared-mime-info
+    clang libclang-rt-14-dev
 )
 
 missing=()

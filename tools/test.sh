@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine, builds, checks the formatting and runs every test.
-# --sanitize runs the same tests on the address and undefined-behaviour build.
+# --sanitize runs the same tests on the address and undefined-behaviour build; without it the
+# fuzz targets run for 20 s each as well (they have sanitizers of their own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -18,3 +19,6 @@ export QT_MEDIA_BACKEND=ffmpeg
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$dir" --output-on-failure --timeout 300
+if [ "${1:-}" != "--sanitize" ]; then
+    tools/fuzz.sh 20
+fi

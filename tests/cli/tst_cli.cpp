@@ -2,6 +2,8 @@
 #include "testmedia.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,7 +18,12 @@ class TestCli : public QObject
 private:
     QTemporaryDir m_home;
     QTemporaryDir m_media;
+    QTemporaryDir m_bad;
     QString m_clip;
+    QString m_other;      // clip.mp4 as well, in another folder
+    QString m_first;      // a.mp4
+    QString m_third;      // c.mp4
+    QString m_indexFirst; // index before the data
 
     struct Result
     {
@@ -42,6 +49,15 @@ private slots:
     {
         m_clip = m_media.filePath("clip.mp4");
         QVERIFY(TestMedia::MakeClip(m_clip, 6, {"-c:v", "mpeg4", "-c:a", "aac"}));
+        m_indexFirst = m_bad.filePath("first.mp4");
+        QVERIFY(TestMedia::MakeClip(
+            m_indexFirst, 2, {"-c:v", "mpeg4", "-c:a", "aac", "-movflags", "+faststart"}));
+        QVERIFY(QDir(m_media.path()).mkdir("other"));
+        m_other = m_media.filePath("other/clip.mp4");
+        m_first = m_media.filePath("a.mp4");
+        m_third = m_media.filePath("c.mp4");
+        QVERIFY(TestMedia::MakeClip(m_first, 2, {"-c:v", "mpeg4", "-c:a", "aac"}));
+        QVERIFY(QFile::copy(m_clip, m_other) && QFile::copy(m_first, m_third));
     }
 
     void listShowsTypesAndProfiles()
@@ -70,7 +86,6 @@ private slots:
         QTest::newRow("value missing") << QStringList{"a.mp4", "--end"} << "--end needs a value";
         QTest::newRow("end before begin")
             << QStringList{"--begin", "5", "--end", "2", "a.mp4"} << "--end must lie after --begin";
-        QTest::newRow("missing file") << QStringList{"/nowhere/missing.mp4"} << "no such file";
         QTest::newRow("profile out of range")
             << QStringList{"--profile", "9", "CLIP"} << "has no profile 9";
         QTest::newRow("range past the end")
@@ -160,11 +175,140 @@ private slots:
     void aJobWithoutItsFileMakesTheRunFail()
     {
         QTemporaryDir out;
-        // A folder where the result should go: no tool can write the file.
+        // Folders where the results should go: no tool can write the files.
         QVERIFY(QDir(out.path()).mkdir("clip.3gp"));
+        QVERIFY(QDir(out.path()).mkdir("clip (2).3gp"));
         const Result r = Run({"--output", out.path(), m_clip, m_clip});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out.count(": Failed"), 2);
+    }
+
+    // The middle of three sources is odd: the others convert, it is named with its reason.
+    void badSourceDoesNotStopTheBatch_data()
+    {
+        QTest::addColumn<QString>("middle");
+        QTest::addColumn<QString>("reason"); // empty: it converts as well
+        for (const TestMedia::OddSource &odd :
+             TestMedia::MakeOddSources(m_bad.path(), m_clip, m_indexFirst))
+            QTest::newRow(qPrintable(odd.row)) << odd.path << odd.problem;
+    }
+    void badSourceDoesNotStopTheBatch()
+    {
+        QFETCH(QString, middle);
+        QFETCH(QString, reason);
+        QTemporaryDir out;
+        const Result r = Run({"--output", out.path(), m_first, middle, m_third});
+        const QString name = QFileInfo(middle).fileName();
+        QVERIFY2(r.out.contains("a.mp4 -> " + out.path() + "/a.3gp: Finished"), qPrintable(r.out));
+        QVERIFY2(r.out.contains("c.mp4 -> " + out.path() + "/c.3gp: Finished"), qPrintable(r.out));
+        QVERIFY(!r.err.contains("usage:"));
+        QStringList expected{"a.3gp", "c.3gp"};
+        if (reason.isEmpty()) {
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.out.contains(QString(name).replace(".mp4", ".3gp") + ": Finished"),
+                     qPrintable(r.out));
+            expected.append(QString(name).replace(".mp4", ".3gp"));
+        } else {
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains("mivartel-cli: " + middle + ": " + reason + "\n"),
+                     qPrintable(r.err));
+            QVERIFY2(r.out.contains(name + ": Failed (" + reason + ")"), qPrintable(r.out));
+        }
+        expected.sort();
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    }
+
+    // Two jobs that would write one file get distinct names, and both results are kept.
+    void sameOutputNameTwice_data()
+    {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("outputFolder");
+        QTest::newRow("same name from two folders") << m_other << "out";
+        QTest::newRow("same source twice") << m_clip << "out";
+        QTest::newRow("output folder with a newline") << m_other << "two\nlines";
+    }
+    void sameOutputNameTwice()
+    {
+        QFETCH(QString, second);
+        QFETCH(QString, outputFolder);
+        QTemporaryDir base;
+        const QString out = base.filePath(outputFolder);
+        QVERIFY(QDir().mkpath(out));
+        const Result r = Run({"--output", out, "--end", "2", m_clip, second});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("clip.mp4 -> " + out + "/clip.3gp: Finished"), qPrintable(r.out));
+        QVERIFY(r.out.contains("clip.mp4 -> " + out + "/clip (2).3gp: Finished"));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{"clip (2).3gp", "clip.3gp"}));
+        for (const QString file : {"clip.3gp", "clip (2).3gp"}) {
+            const double duration
+                = TestMedia::ProbeValues(out + "/" + file, "format=duration", "duration")
+                      .value(0)
+                      .toDouble();
+            QVERIFY2(qAbs(duration - 2) <= 0.5, qPrintable(file));
+        }
+    }
+
+    // A profile that cannot run stops the console before any source is touched.
+    void brokenProfile_data()
+    {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("program that does not exist")
+            << QByteArray("[Info]\nDefaultProfile=1\n[P]\nTitle=P\nCommand1=no-such-encoder -i "
+                          "\"$INPUT_FILE\"\nCommand2=ffmpeg\nCommand3=ffmpeg\n")
+            << 1 << "the program \"no-such-encoder\" of command 1 cannot be found in ";
+        QByteArray noise(64 * 1024, '\0');
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        QTest::newRow("random bytes") << noise << 1 << "the output type 0 has no profiles";
+        QTest::newRow("100,000-character line")
+            << "[Info]\nDefaultProfile=1\n[P]\nTitle=P\nCommand1=" + QByteArray(100000, 'x')
+                   + "\nCommand2=ffmpeg\nCommand3=ffmpeg\n"
+            << 1 << "the profile [P] has 1 lines";
+        // The selected profile's own section, its commands first, then 10,000 more lines.
+        QFile shipped(MIVARTEL_SOURCE_DIR "/app/3GP_AMR_Profile.ini");
+        shipped.open(QIODevice::ReadOnly);
+        QByteArray longSection = "[Info]\nDefaultProfile=1\n[P]\nTitle=P\n";
+        for (const QByteArray &line : shipped.readAll().split('\n')) {
+            if (line.startsWith("Command") && longSection.count("Command") < 3)
+                longSection += line + "\n";
+        }
+        for (int i = 0; i < 10000; ++i)
+            longSection += "Extra" + QByteArray::number(i) + "=x\n";
+        QTest::newRow("section of 10,000 lines") << longSection << 0 << "";
+    }
+    void brokenProfile()
+    {
+        QFETCH(QByteArray, profile);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        // A program folder of its own: the console reads the profiles beside itself.
+        QTemporaryDir program;
+        QVERIFY(QDir().mkpath(program.filePath("app")));
+        QVERIFY(QFile::copy(MIVARTEL_CLI, program.filePath("mivartel-cli")));
+        QFile file(program.filePath("app/3GP_AMR_Profile.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(profile);
+        file.close();
+        QTemporaryDir out;
+        QProcess cli;
+        PrepareCli(cli, m_home);
+        cli.setProgram(program.filePath("mivartel-cli"));
+        cli.setArguments({"--output", out.path(), "--end", "1", m_clip, "/nowhere/missing.mp4"});
+        cli.start();
+        QVERIFY(cli.waitForFinished(120000));
+        const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), exitCode == 0 ? 1 : exitCode); // the missing source fails
+        if (exitCode != 0) {
+            QVERIFY2(err.startsWith("mivartel-cli: cannot convert: "), qPrintable(err));
+            QVERIFY2(err.contains(message), qPrintable(err));
+            QCOMPARE(err.count('\n'), 1);
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{});
+        } else {
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"clip.3gp"});
+        }
     }
 
     void interruptStopsAndCleansUp()

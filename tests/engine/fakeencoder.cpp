@@ -6,6 +6,8 @@
 //   --hang          after the status lines, wait for "q" on standard input (or forever)
 //   --ignore-q      with --hang: read "q" but go on waiting
 //   --exit CODE     exit with this code
+//   --quiet MS      print nothing for MS milliseconds first
+//   --say TEXT      print TEXT and a line break last
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,8 @@ int main(int argc, char *argv[])
     bool stderrOnly = false;
     bool hang = false;
     bool ignoreQ = false;
+    int quietMs = 0;
+    const char *say = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -42,6 +46,10 @@ int main(int argc, char *argv[])
             status = std::atoi(argv[++i]);
         } else if (a == "--exit" && hasValue) {
             exitCode = std::atoi(argv[++i]);
+        } else if (a == "--quiet" && hasValue) {
+            quietMs = std::atoi(argv[++i]);
+        } else if (a == "--say" && hasValue) {
+            say = argv[++i];
         } else if (a == "--stderr-only") {
             stderrOnly = true;
         } else if (a == "--hang") {
@@ -51,6 +59,7 @@ int main(int argc, char *argv[])
         }
     }
     FILE *out = stderrOnly ? stderr : stdout;
+    std::this_thread::sleep_for(std::chrono::milliseconds(quietMs));
     for (int n = 1; n <= status; ++n) {
         std::fprintf(
             out,
@@ -73,5 +82,7 @@ int main(int argc, char *argv[])
                 std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
     }
+    if (say)
+        std::fprintf(out, "%s\n", say);
     return exitCode;
 }

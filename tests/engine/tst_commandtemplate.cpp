@@ -24,6 +24,10 @@ private slots:
         QTest::newRow("fraction cut") << 59.99 << "00:00:59";
         QTest::newRow("hour and more") << 3725.9 << "01:02:05";
         QTest::newRow("hundred hours") << 360000.0 << "100:00:00";
+        // Found by fuzzing: a time beyond any clip, or none at all, must not overflow.
+        QTest::newRow("not a number") << qQNaN() << "00:00:00";
+        QTest::newRow("infinite") << qInf() << "00:00:00";
+        QTest::newRow("beyond long long") << 9.14344e+102 << "277777777777:46:40";
     }
     void clockTime()
     {

@@ -2,6 +2,7 @@
 
 #include "page/jobcelltext.h"
 
+#include <QDir>
 #include <QTest>
 #include <QTimer>
 
@@ -210,9 +211,135 @@ private slots:
         AddJob("/v/b.avi");
         f->Run();
         QCOMPARE(f->LogText().count("CreateProcess"), 2);
-        QCOMPARE(f->LogText().count("ERROR:"), 2);
+        QCOMPARE(f->LogText().count("ReadFile"), 0);
         QCOMPARE(Passes(), (QStringList{"pass2", "pass3", "pass2", "pass3"}));
-        QCOMPARE(f->state.jobs.copyOut(1).finished, 1);
+        // A file made without the encoder is no conversion: each job fails, saying why.
+        QCOMPARE(f->LogText().count("command 1 (no-such-encoder) could not be started"), 2);
+        QCOMPARE(f->state.jobs.copyOut(1).failed, 1);
+        QCOMPARE(f->OutputFiles(), QStringList{});
+    }
+
+    void failuresDuringABatch_data()
+    {
+        QTest::addColumn<QStringList>("extras"); // of passes 1, 2 and 3
+        QTest::addColumn<bool>("removeOutputFolder");
+        QTest::addColumn<QString>("reason"); // empty: the job finishes
+        QTest::newRow("encoder exits with an error")
+            << QStringList{"--exit 1 --say \"a.avi: Invalid data\"", "", ""} << false
+            << "command 1 (" FAKE_ENCODER ") exited with status 1: a.avi: Invalid data";
+        QTest::newRow("finishing tool exits with an error")
+            << QStringList{"", "", "--exit 3"} << false
+            << "command 3 (" FAKE_ENCODER ") exited with status 3";
+        QTest::newRow("encoder silent for a while is not hung")
+            << QStringList{"--quiet 2500", "", ""} << false << "";
+        QTest::newRow("output folder removed while the encoder runs")
+            << QStringList{"--hang", "", ""} << true << "a.3gp was not written";
+    }
+    void failuresDuringABatch()
+    {
+        QFETCH(QStringList, extras);
+        QFETCH(bool, removeOutputFolder);
+        QFETCH(QString, reason);
+        f->WriteProfile(
+            "3GP_AMR_Profile.ini",
+            Profile(
+                {Tool("pass1",
+                      "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp.3gp\" --status 2 " + extras.at(0)),
+                 Tool("pass2", "--write \"$OUTPUT_DIR$OUTPUT_FILE.3gp\" " + extras.at(1)),
+                 Tool("pass3", extras.at(2))}));
+        AddJob("/v/a.avi");
+        if (removeOutputFolder) {
+            f->onRepaint = [this](int, int) {
+                if (f->state.jobs.copyOut(0).sizeKB > 0 && QDir(f->outputDir.path()).exists()) {
+                    QDir(f->outputDir.path()).removeRecursively();
+                    f->runner.EndEncoder();
+                }
+            };
+        }
+        f->Run();
+        const ConversionJob job = f->state.jobs.copyOut(0);
+        QCOMPARE(job.finished, reason.isEmpty() ? 1 : 0);
+        QCOMPARE(job.failed, reason.isEmpty() ? 0 : 1);
+        QVERIFY2(reason.isEmpty() ? job.failureReason.isEmpty()
+                                  : job.failureReason.endsWith(reason),
+                 qPrintable(job.failureReason));
+        if (!reason.isEmpty()) {
+            QVERIFY2(f->LogText().contains("job 1 (/v/a.avi) failed: "), qPrintable(f->LogText()));
+            QVERIFY(f->LogText().contains(reason));
+            QCOMPARE(ProgressCellOf(job).text, QString(" Failed "));
+            QCOMPARE(f->OutputFiles(), QStringList{});
+        }
+    }
+
+    // Tools that all succeed but write nothing: the file of an earlier run proves nothing, and
+    // stays as it was.
+    void earlierResultIsNoProofOfThisRun()
+    {
+        f->WriteProfile("3GP_AMR_Profile.ini",
+                        Profile({Tool("pass1"), Tool("pass2"), Tool("pass3")}));
+        AddJob("/v/a.avi");
+        QFile earlier(f->outputDir.filePath("a.3gp"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier run");
+        earlier.close();
+        f->Run();
+        const ConversionJob job = f->state.jobs.copyOut(0);
+        QCOMPARE(job.failed, 1);
+        QCOMPARE(job.failureReason, earlier.fileName() + " was not written");
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("an earlier run"));
+    }
+
+    void preflightNamesTheProgram_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("missing on the search path")
+            << "no-such-encoder -i x"
+            << "the program \"no-such-encoder\" of command 2 cannot be found in ";
+        QTest::newRow("missing folder")
+            << "/nowhere/ffmpeg -i x"
+            << "the program \"/nowhere/ffmpeg\" of command 2 cannot be found";
+        QTest::newRow("not executable in the engine folder") << "3GP_AMR_Profile.ini"
+                                                             << "of command 2 is not executable";
+        QTest::newRow("empty") << "\"\""
+                               << "the program \"\" of command 2 cannot be found";
+        QTest::newRow("all there") << FAKE_ENCODER << "";
+    }
+    void preflightNamesTheProgram()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, problem);
+        f->WriteProfile("3GP_AMR_Profile.ini", Profile({Tool("pass1"), command, Tool("pass3")}));
+        const QString found = f->pipeline.ProfileProblem();
+        QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.contains(problem), qPrintable(found));
+    }
+
+    void badProfileFiles_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("problem");
+        QByteArray noise(64 * 1024, '\0');
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        QTest::newRow("random bytes") << noise << "the profile file ./3GP_AMR_Profile.ini";
+        const QByteArray longLine = "Command1=" + QByteArray(100000, 'x') + "\n";
+        QTest::newRow("100,000-character command")
+            << "[Info]\n[P]\nTitle=P\n" + longLine + "Command2=a\nCommand3=b\n"
+            << "the profile [P] has 1 lines";
+        QByteArray lines = "[Info]\n[P]\nTitle=P\nCommand1=" FAKE_ENCODER "\nCommand2=" FAKE_ENCODER
+                           "\nCommand3=" FAKE_ENCODER "\n";
+        for (int i = 0; i < 10000; ++i)
+            lines += "Extra" + QByteArray::number(i) + "=x\n";
+        QTest::newRow("section of 10,000 lines") << lines << "";
+    }
+    void badProfileFiles()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, problem);
+        f->WriteProfile("3GP_AMR_Profile.ini", text);
+        const QString found = f->pipeline.ProfileProblem();
+        QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.contains(problem), qPrintable(found));
     }
 
     void newBatchResetsProgressButKeepsTheStage()

@@ -163,6 +163,51 @@ private slots:
         QCOMPARE(f.OutputFiles(), QStringList{result});
     }
 
+    // One source added twice to cut two ranges: two files, neither written over.
+    void twoRangesOfOneSource()
+    {
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = 0;
+        f.state.selectedProfile = 1;
+        AddJob(f, m_clip, "twice.mp4", 0, 3);
+        AddJob(f, m_clip, "twice.mp4", 5, 9);
+        f.Run();
+        QCOMPARE(f.OutputFiles(), (QStringList{"twice (2).3gp", "twice.3gp"}));
+        CheckResult(
+            f.state.outputDirectory + "twice.3gp", {"3gp4", "h263", "amr_nb", "176x144"}, 3);
+        CheckResult(
+            f.state.outputDirectory + "twice (2).3gp", {"3gp4", "h263", "amr_nb", "176x144"}, 4);
+    }
+
+    // The source goes between Add and Start: that job fails with ffmpeg's reason, the next one
+    // converts, and the result of an earlier run under the failed job's name is left alone.
+    void sourceDeletedAfterItWasAdded()
+    {
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = 0;
+        f.state.selectedProfile = 0;
+        AddJob(f, m_clip, "gone.mp4", 0, 3);
+        AddJob(f, m_clip, "kept.mp4", 0, 3);
+        QVERIFY(QFile::remove(f.state.jobs.copyOut(0).sourcePath));
+        QFile earlier(f.state.outputDirectory + "gone.3gp");
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier run");
+        earlier.close();
+        f.Run();
+        const ConversionJob gone = f.state.jobs.copyOut(0);
+        QCOMPARE(gone.failed, 1);
+        QVERIFY2(gone.failureReason.startsWith("command 1 (ffmpeg) exited with status 1: ")
+                     && gone.failureReason.contains("No such file or directory"),
+                 qPrintable(gone.failureReason));
+        QVERIFY(f.LogText().contains("job 1 (" + gone.sourcePath + ") failed: command 1"));
+        QCOMPARE(f.state.jobs.copyOut(1).finished, 1);
+        QCOMPARE(f.OutputFiles(), (QStringList{"gone.3gp", "kept.3gp"}));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("an earlier run"));
+    }
+
     void stopInPassOneOrTwoLeavesNoPartialFile_data()
     {
         QTest::addColumn<int>("stopStage");

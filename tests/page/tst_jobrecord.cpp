@@ -79,6 +79,35 @@ private slots:
         QVERIFY(!list.isValidIndex(0));
     }
 
+    void appendGivesDistinctOutputNames_data()
+    {
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<QStringList>("outputNames");
+        QTest::newRow("same name, two folders")
+            << QStringList{"/a/clip.avi", "/b/clip.avi"} << QStringList{"clip", "clip (2)"};
+        QTest::newRow("same source three times")
+            << QStringList{"/a/clip.avi", "/a/clip.avi", "/a/clip.avi"}
+            << QStringList{"clip", "clip (2)", "clip (3)"};
+        QTest::newRow("a name that already looks numbered")
+            << QStringList{"/a/clip (2).avi", "/a/clip.avi", "/b/clip.mp4"}
+            << QStringList{"clip (2)", "clip", "clip (3)"};
+        QTest::newRow("names differing in case stay")
+            << QStringList{"/a/Clip.avi", "/a/clip.avi"} << QStringList{"Clip", "clip"};
+        QTest::newRow("percent signs kept")
+            << QStringList{"/a/%1%2.avi", "/b/%1%2.avi"} << QStringList{"%1%2", "%1%2 (2)"};
+    }
+    void appendGivesDistinctOutputNames()
+    {
+        QFETCH(QStringList, sources);
+        JobList list;
+        for (const QString &source : sources)
+            list.append(ConversionJob::ForSource(source, 10));
+        QStringList names;
+        for (int i = 0; i < list.count(); ++i)
+            names.append(list.copyOut(i).outputName);
+        QTEST(names, "outputNames");
+    }
+
     void progressCell_data()
     {
         QTest::addColumn<int>("finished");
@@ -102,6 +131,10 @@ private slots:
         QTest::newRow("empty range is 0 percent")
             << 0 << 0 << 1 << 5.0 << 1 << 0.0 << "00:00:05    0.00MB    12.50Frames/s      %0 "
             << 100 << 0;
+        // Found by fuzzing: a time far past the range must not overflow the percent.
+        QTest::newRow("time far past the range")
+            << 0 << 0 << 1 << 8.02204e+15 << 1 << 10.0
+            << "277777777777:46:40    0.00MB    12.50Frames/s      %100 " << 100 << 100;
         QTest::newRow("first pass before figures")
             << 0 << 0 << 1 << 0.0 << 10 << 10.0 << "" << -1 << 0;
         QTest::newRow("exporting") << 0 << 0 << 2 << 5.0 << 10 << 10.0 << "Exporting" << -1 << 0;

@@ -1,9 +1,15 @@
 #include "testmedia.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
+
+#include <sys/stat.h>
 
 namespace TestMedia {
 
@@ -75,6 +81,53 @@ QStringList ProbeValues(const QString &path, const QString &entries, const QStri
             values.append(line.mid(prefix.size()).trimmed());
     }
     return values;
+}
+
+} // namespace TestMedia
+
+namespace TestMedia {
+
+QList<OddSource> MakeOddSources(const QString &dir, const QString &clip, const QString &indexFirst)
+{
+    const QString unreadable = QStringLiteral("cannot be read as video or audio");
+    auto copy = [&](const QString &from, const QString &name, qint64 keepBytes) {
+        const QString path = dir + QLatin1Char('/') + name;
+        QFile::copy(from, path);
+        if (keepBytes >= 0)
+            QFile::resize(path, keepBytes);
+        return path;
+    };
+    const QString fifo = dir + QStringLiteral("/pipe.mp4");
+    ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
+    QFile noise(dir + QStringLiteral("/noise.mp4"));
+    noise.open(QIODevice::WriteOnly);
+    QRandomGenerator random(7);
+    QByteArray block(1 << 20, '\0');
+    for (int mb = 0; mb < 50; ++mb) {
+        random.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
+        noise.write(block);
+    }
+    noise.close();
+    QString deep = dir;
+    while (deep.size() < 3900)
+        deep += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+    QDir().mkpath(deep);
+    return {
+        {"missing", dir + QStringLiteral("/none.mp4"), QStringLiteral("no such file")},
+        {"folder", dir, QStringLiteral("not a regular file")},
+        {"named pipe", fifo, QStringLiteral("not a regular file")},
+        {"character device", QStringLiteral("/dev/zero"), QStringLiteral("not a regular file")},
+        {"zero bytes", copy(clip, QStringLiteral("empty.mp4"), 0), unreadable},
+        {"50 MB of noise", noise.fileName(), unreadable},
+        {"cut in half, index at the end",
+         copy(clip, QStringLiteral("half.mp4"), QFileInfo(clip).size() / 2),
+         unreadable},
+        {"index first, data cut short",
+         copy(indexFirst, QStringLiteral("short.mp4"), QFileInfo(indexFirst).size() / 2),
+         {}},
+        {"newline in the name", copy(clip, QStringLiteral("two\nlines.mp4"), -1), {}},
+        {"path of 4,000 bytes", copy(clip, deep.mid(dir.size() + 1) + "/deep.mp4", -1), {}},
+    };
 }
 
 } // namespace TestMedia

@@ -22,3 +22,20 @@ QString Probe(const QString &path, const QString &entries);
 QStringList ProbeValues(const QString &path, const QString &entries, const QString &key);
 
 } // namespace TestMedia
+
+namespace TestMedia {
+
+// A source a user may hand over that is not a plain clip, and what measuring it must say
+// (empty: it is measured, and converts).
+struct OddSource
+{
+    QString row;
+    QString path;
+    QString problem;
+};
+// Makes them in dir: missing, folder, named pipe, device, empty, 50 MB of noise, cut before its
+// index, index first but cut short, a newline in the name, a path of 4,000 bytes. clip has
+// its index at the end; indexFirst before the data.
+QList<OddSource> MakeOddSources(const QString &dir, const QString &clip, const QString &indexFirst);
+
+} // namespace TestMedia
