@@ -288,6 +288,9 @@ private slots:
         QTemporaryDir program;
         QVERIFY(QDir().mkpath(program.filePath("app")));
         QVERIFY(QFile::copy(MIVARTEL_CLI, program.filePath("mivartel-cli")));
+        // The shipped profiles end with our own finishing tool, found beside them.
+        QVERIFY(QFile::copy(MIVARTEL_BUILD_DIR "/app/mivartel-h263level",
+                            program.filePath("app/mivartel-h263level")));
         QFile file(program.filePath("app/3GP_AMR_Profile.ini"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(profile);
