@@ -108,14 +108,8 @@ PageBatch::Outcome PageBatch::CountOutcome(int jobCount) const
 void PageBatch::EndBatch(const Outcome &outcome)
 {
     const int total = outcome.finished + outcome.failed + outcome.stopped;
+    // Each failed job's reason is already in the log, written by the batch loop.
     const SharedState &state = m_page.state();
-    for (int i = 0; i < total && state.jobs.isValidIndex(i); ++i) {
-        const ConversionJob job = state.jobs.copyOut(i);
-        if (job.failed == 1) {
-            AppendToLog(QStringLiteral("ERROR:   %1 was not converted: no output file.\n")
-                            .arg(QDir::toNativeSeparators(job.sourcePath)));
-        }
-    }
     const bool shutDown = !outcome.canceled && m_page.shutDownBox()->isChecked();
     emit batchEnded(outcome.finished, outcome.failed, outcome.stopped);
     if (m_closing)

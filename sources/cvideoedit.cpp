@@ -63,7 +63,8 @@ double CVideoEdit::GetMediaDuration(const QString &file)
 {
     const MediaDuration duration = ExamineMediaDuration(file);
     if (!duration.seconds)
-        throw VideoEditError(QStringLiteral("%1: %2").arg(file, duration.problem));
+        throw VideoEditError(QStringLiteral("%1: %2").arg(file, duration.problem),
+                             duration.problem);
     return *duration.seconds;
 }
 

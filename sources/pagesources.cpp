@@ -40,10 +40,12 @@ int PageSources::AddSourcePaths(const QStringList &paths)
         // A notice of an earlier file may have let a batch start meanwhile.
         if (m_page.converting())
             break;
-        if (AddSourcePath(path))
+        QString problem;
+        if (AddSourcePath(path, &problem))
             ++added;
         else
-            refused.append(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+            refused.append(QStringLiteral("%1: %2").arg(
+                QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), problem));
     }
     // One notice for all, after the others are in: nobody wants a box per file.
     if (!refused.isEmpty())
@@ -52,15 +54,14 @@ int PageSources::AddSourcePaths(const QStringList &paths)
     return added;
 }
 
-QString PageSources::UnreadableText(const QStringList &paths)
+QString PageSources::UnreadableText(const QStringList &refused)
 {
-    if (paths.size() == 1)
-        return QStringLiteral("This file cannot be read as video or audio:\n%1").arg(paths[0]);
-    return QStringLiteral("These files cannot be read as video or audio:\n%1")
-        .arg(paths.join(QLatin1Char('\n')));
+    if (refused.size() == 1)
+        return QStringLiteral("This file was not added:\n%1").arg(refused[0]);
+    return QStringLiteral("These files were not added:\n%1").arg(refused.join(QLatin1Char('\n')));
 }
 
-bool PageSources::AddSourcePath(const QString &path)
+bool PageSources::AddSourcePath(const QString &path, QString *problem)
 {
     if (m_page.converting())
         return false;
@@ -69,7 +70,9 @@ bool PageSources::AddSourcePath(const QString &path)
     double duration = 0.0;
     try {
         duration = m_page.videoEdit()->GetMediaDuration(source);
-    } catch (const VideoEditError &) {
+    } catch (const VideoEditError &error) {
+        if (problem)
+            *problem = error.reason();
         return false;
     }
     m_folder = QFileInfo(source).absolutePath();

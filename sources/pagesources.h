@@ -29,16 +29,16 @@ public:
     int AddSourcePaths(const QStringList &paths);
     // Measures the file, appends a job for the whole of it, puts its range on the slider,
     // shows its picture at 1 s and selects its row. False, with nothing appended and nothing
-    // said, when the file cannot be measured.
-    bool AddSourcePath(const QString &path);
+    // said, when the file cannot be measured; *problem then says why.
+    bool AddSourcePath(const QString &path, QString *problem = nullptr);
     // Remove selected (button 1013): the job at the list's selection mark; a neighbour is
     // selected, or the video area and the slider are reset when none is left.
     void RemoveSelected();
     // Remove all (button 1014); resets the video area and the slider also on an empty list.
     void RemoveAll();
 
-    // The text of the notice for files that cannot be read.
-    static QString UnreadableText(const QStringList &paths);
+    // The text of the notice for files that cannot be read; each entry is "path: reason".
+    static QString UnreadableText(const QStringList &refused);
 
 private:
     // No job left: nothing selected, the video window blank, the slider at 0..120 s.

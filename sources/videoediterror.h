@@ -9,7 +9,14 @@
 class VideoEditError : public std::runtime_error
 {
 public:
-    explicit VideoEditError(const QString &message)
+    // `reason` is what a user is told, without the file's name; empty when the message says it.
+    explicit VideoEditError(const QString &message, const QString &reason = {})
         : std::runtime_error(message.toStdString())
+        , m_reason(reason)
     {}
+
+    QString reason() const { return m_reason; }
+
+private:
+    QString m_reason;
 };

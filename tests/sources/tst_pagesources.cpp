@@ -60,6 +60,7 @@ class TestPageSources : public QObject
 
     PageFixture m;
     QString a, b, sound, broken;
+    QList<TestMedia::OddSource> oddSources;
     double durA = 0, durB = 0; // as the container says: 20 s and 3 s, give or take
     int dialogs = 0;
     QStringList folders; // where each dialog opened
@@ -92,6 +93,13 @@ private slots:
         broken = m.scratch.filePath("clips/broken.mp4");
         QFile file(broken);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a movie") > 0);
+        const QString indexLast = m.scratch.filePath("clips/last.mp4");
+        const QString indexFirst = m.scratch.filePath("clips/first.mp4");
+        QVERIFY(TestMedia::MakeClip(indexLast, 4, {"-c:v", "mpeg4", "-c:a", "aac"}));
+        QVERIFY(TestMedia::MakeClip(
+            indexFirst, 4, {"-c:v", "mpeg4", "-c:a", "aac", "-movflags", "+faststart"}));
+        QVERIFY(QDir().mkpath(m.scratch.filePath("odd")));
+        oddSources = TestMedia::MakeOddSources(m.scratch.filePath("odd"), indexLast, indexFirst);
     }
     void cleanup() { m.outer.reset(); }
 
@@ -309,17 +317,27 @@ private slots:
         QVERIFY(page->videoEdit()->exporter().videoRanges().isEmpty());
     }
 
+    // Every source that cannot be measured is named with its reason in one notice; the
+    // others are added.
     void unreadableFilesAreNamed_data()
     {
         QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<int>("added");
         QTest::addColumn<QStringList>("named");
         const QString gone = m.scratch.filePath("clips/gone.avi");
+        const QString unreadable = ": cannot be read as video or audio";
         QTest::newRow("a broken and a good file")
-            << QStringList{broken, a} << 1 << QStringList{broken};
+            << QStringList{broken, a} << 1 << QStringList{broken + unreadable};
         QTest::newRow("two refused among good ones")
-            << QStringList{a, broken, b, gone} << 2 << QStringList{broken, gone};
+            << QStringList{a, broken, b, gone} << 2
+            << QStringList{broken + unreadable, gone + ": no such file"};
         QTest::newRow("all good") << QStringList{b, a} << 2 << QStringList{};
+        for (const TestMedia::OddSource &odd : oddSources) {
+            const bool good = odd.problem.isEmpty();
+            QTest::newRow(qPrintable(odd.row))
+                << QStringList{odd.path} << (good ? 1 : 0)
+                << (good ? QStringList{} : QStringList{odd.path + ": " + odd.problem});
+        }
     }
     void unreadableFilesAreNamed()
     {
@@ -334,9 +352,7 @@ private slots:
         if (named.isEmpty())
             return;
         QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
-        const QStringList lines = m.notices[0].text.split('\n');
-        QVERIFY(lines[0].contains("cannot be read as video or audio"));
-        QCOMPARE(lines.mid(1), named);
+        QCOMPARE(m.notices[0].text.split('\n').mid(1), named);
     }
 
     // Two local files among a folder and a web address are added in order; during a batch no
