@@ -104,17 +104,13 @@ QString WithSlash(QString directory)
 ConsoleFrontEnd::ConsoleFrontEnd(const QString &programDirectory,
                                  QTextStream &out,
                                  QTextStream &err)
-    : m_progress(m_state)
-    , m_runner(m_state, m_progress)
-    , m_pipeline(m_state, m_catalog, m_runner, m_progress)
-    , m_batch(m_state, m_pipeline, m_runner)
-    , m_transcode(m_state, m_exporter)
+    : m_transcode(m_engine.state, m_exporter)
     , m_out(out)
     , m_err(err)
 {
-    m_state.SetProgramDirectory(programDirectory);
-    m_state.repainter = this;
-    m_batch.SetIntermediateExporter(&m_transcode);
+    m_engine.state.SetProgramDirectory(programDirectory);
+    m_engine.state.repainter = this;
+    m_engine.batch.SetIntermediateExporter(&m_transcode);
 }
 
 int ConsoleFrontEnd::Run(const QStringList &arguments)
@@ -217,7 +213,8 @@ int ConsoleFrontEnd::List()
     for (int type = 0; type < int(profileFileTable.size()); ++type) {
         m_out << type << "  " << profileFileTable[size_t(type)].comboText << "\n";
         const ProfileList list
-            = LoadProfileList(m_catalog, m_state.engineDirectory, type).value_or(ProfileList());
+            = LoadProfileList(m_engine.catalog, m_engine.state.engineDirectory, type)
+                  .value_or(ProfileList());
         for (int k = 0; k < list.titles.size(); ++k) {
             m_out << "     " << (k + 1) << "  " << list.titles.at(k)
                   << (k == list.selected ? "  (default)" : "") << "\n";
@@ -251,8 +248,8 @@ bool ConsoleFrontEnd::AddJobs(const Options &options)
                       .arg(*duration.seconds));
             return false;
         }
-        m_sources.append({file, m_state.jobs.count(), {}});
-        m_state.jobs.append(job);
+        m_sources.append({file, m_engine.state.jobs.count(), {}});
+        m_engine.state.jobs.append(job);
     }
     m_err.flush();
     return true;
@@ -278,22 +275,23 @@ int ConsoleFrontEnd::Convert(const Options &options)
     const QFileInfo outputInfo(QDir(startDirectory), output);
     if (!outputInfo.isDir() || !outputInfo.isWritable())
         return Usage(QStringLiteral("cannot write to the output folder %1").arg(output));
-    m_state.outputDirectory = WithSlash(outputInfo.absoluteFilePath());
+    m_engine.state.outputDirectory = WithSlash(outputInfo.absoluteFilePath());
 
     // The profile first: when its programs are missing, no source is worth measuring.
-    const ProfileList list = LoadProfileList(m_catalog, m_state.engineDirectory, options.outputType)
-                                 .value_or(ProfileList());
+    const ProfileList list
+        = LoadProfileList(m_engine.catalog, m_engine.state.engineDirectory, options.outputType)
+              .value_or(ProfileList());
     const QStringList &titles = list.titles;
-    m_state.outputType = options.outputType;
-    m_state.selectedProfile = options.profile ? *options.profile - 1 : list.selected;
+    m_engine.state.outputType = options.outputType;
+    m_engine.state.selectedProfile = options.profile ? *options.profile - 1 : list.selected;
     if (titles.isEmpty())
         return CannotConvert(
             QStringLiteral("the output type %1 has no profiles").arg(options.outputType));
-    if (m_state.selectedProfile < 0 || m_state.selectedProfile >= titles.size())
+    if (m_engine.state.selectedProfile < 0 || m_engine.state.selectedProfile >= titles.size())
         return Usage(QStringLiteral("the output type %1 has no profile %2")
                          .arg(options.outputType)
-                         .arg(m_state.selectedProfile + 1));
-    const QString problem = m_pipeline.ProfileProblem();
+                         .arg(m_engine.state.selectedProfile + 1));
+    const QString problem = m_engine.pipeline.ProfileProblem();
     QDir::setCurrent(startDirectory);
     if (!problem.isEmpty())
         return CannotConvert(problem);
@@ -301,18 +299,18 @@ int ConsoleFrontEnd::Convert(const Options &options)
     if (!AddJobs(options))
         return UsageError;
 
-    if (m_state.jobs.count() > 0) {
-        m_state.converting = 1;
-        m_batch.RunJobs(m_state.jobs.count());
-        m_state.converting = 0;
+    if (m_engine.state.jobs.count() > 0) {
+        m_engine.state.converting = 1;
+        m_engine.batch.RunJobs(m_engine.state.jobs.count());
+        m_engine.state.converting = 0;
         QDir::setCurrent(startDirectory);
     }
     PrintSummary();
 
-    if (m_state.cancelRequested)
+    if (m_engine.state.cancelRequested)
         return Stopped;
     for (const Source &source : std::as_const(m_sources)) {
-        if (source.job < 0 || m_state.jobs.copyOut(source.job).finished != 1)
+        if (source.job < 0 || m_engine.state.jobs.copyOut(source.job).finished != 1)
             return SomeFailed;
     }
     return AllConverted;
@@ -327,13 +325,14 @@ void ConsoleFrontEnd::PrintSummary()
             m_out << QFileInfo(source.file).fileName() << ": Failed (" << source.problem << ")\n";
             continue;
         }
-        const ConversionJob job = m_state.jobs.copyOut(source.job);
+        const ConversionJob job = m_engine.state.jobs.copyOut(source.job);
         QString result = ProgressCellOf(job).text.trimmed();
         if (result.isEmpty())
             result = QStringLiteral("Not converted");
-        m_out << CellTextOf(job, JobColumn::Source, m_state.outputType) << " -> "
-              << m_state.outputDirectory << CellTextOf(job, JobColumn::Output, m_state.outputType)
-              << ": " << result << "\n";
+        m_out << CellTextOf(job, JobColumn::Source, m_engine.state.outputType) << " -> "
+              << m_engine.state.outputDirectory
+              << CellTextOf(job, JobColumn::Output, m_engine.state.outputType) << ": " << result
+              << "\n";
         if (job.failed == 1)
             m_err << "mivartel-cli: " << source.file << ": " << job.failureReason << "\n";
     }
@@ -343,21 +342,21 @@ void ConsoleFrontEnd::PrintSummary()
 
 void ConsoleFrontEnd::Stop()
 {
-    if (m_state.converting)
-        m_batch.StopConverting();
+    if (m_engine.state.converting)
+        m_engine.batch.StopConverting();
 }
 
 void ConsoleFrontEnd::RepaintCells(int firstRow, int lastRow, int column)
 {
-    if (column != JobColumn::Progress || firstRow != lastRow || !m_state.converting
-        || !m_state.jobs.isValidIndex(firstRow)) {
+    if (column != JobColumn::Progress || firstRow != lastRow || !m_engine.state.converting
+        || !m_engine.state.jobs.isValidIndex(firstRow)) {
         return;
     }
-    const ConversionJob job = m_state.jobs.copyOut(firstRow);
+    const ConversionJob job = m_engine.state.jobs.copyOut(firstRow);
     const QString line = QStringLiteral("[%1/%2] %3: %4")
                              .arg(firstRow + 1)
-                             .arg(m_state.jobs.count())
-                             .arg(CellTextOf(job, JobColumn::Source, m_state.outputType),
+                             .arg(m_engine.state.jobs.count())
+                             .arg(CellTextOf(job, JobColumn::Source, m_engine.state.outputType),
                                   ProgressCellOf(job).text);
     if (line == m_lastLine)
         return;

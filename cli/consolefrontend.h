@@ -1,14 +1,9 @@
 #pragma once
 
 #include "engine/cellrepainter.h"
-#include "engine/conversionpipeline.h"
-#include "engine/encoderrunner.h"
 #include "engine/intermediatetranscode.h"
-#include "engine/jobprogress.h"
-#include "engine/profilecatalog.h"
-#include "engine/sharedstate.h"
 #include "engine/timelineexporter.h"
-#include "page/batchconversion.h"
+#include "page/conversionengine.h"
 
 #include <QString>
 #include <QStringList>
@@ -67,12 +62,7 @@ private:
         QString problem; // why not
     };
 
-    SharedState m_state;
-    ProfileCatalog m_catalog;
-    JobProgress m_progress;
-    EncoderRunner m_runner;
-    ConversionPipeline m_pipeline;
-    BatchConversion m_batch;
+    ConversionEngine m_engine;
     // RealMedia sources go through an intermediate file, as in the window.
     TimelineExporter m_exporter;
     IntermediateTranscode m_transcode;

@@ -107,10 +107,6 @@ const std::array<CMivartelDlg::ControlPlace, 23> &CMivartelDlg::ControlPlaces()
 CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     : QWidget(parent)
     , m_services(std::move(services))
-    , m_progress(m_state)
-    , m_runner(m_state, m_progress)
-    , m_pipeline(m_state, m_catalog, m_runner, m_progress)
-    , m_batch(m_state, m_pipeline, m_runner)
     , m_background(QStringLiteral(":/res/bitmap_185.png"))
 {
     if (m_services.programDirectory.isEmpty())
@@ -124,17 +120,17 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     }
     if (!m_services.openUrl)
         m_services.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
-    m_state.SetProgramDirectory(m_services.programDirectory);
+    m_engine.state.SetProgramDirectory(m_services.programDirectory);
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     SetPageFont();
     CreateControls();
 
-    m_transcode = std::make_unique<IntermediateTranscode>(m_state, m_videoEdit->exporter());
-    m_batch.SetIntermediateExporter(m_transcode.get());
-    m_cells = std::make_unique<JobCellProvider>(m_state);
+    m_transcode = std::make_unique<IntermediateTranscode>(m_engine.state, m_videoEdit->exporter());
+    m_engine.batch.SetIntermediateExporter(m_transcode.get());
+    m_cells = std::make_unique<JobCellProvider>(m_engine.state);
     m_jobList->SetCellInfoProvider(m_cells.get());
-    m_state.repainter = m_jobList;
+    m_engine.state.repainter = m_jobList;
     m_batchControl = std::make_unique<PageBatch>(*this, std::move(m_services.powerOff));
     m_previewTrim = std::make_unique<PreviewTrim>(*this);
     m_sources = std::make_unique<PageSources>(*this);
@@ -165,10 +161,10 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
 
 CMivartelDlg::~CMivartelDlg()
 {
-    if (m_state.converting)
+    if (m_engine.state.converting)
         StopConverting();
     // The controls outlive the members they point at by a moment (children go last).
-    m_state.repainter = nullptr;
+    m_engine.state.repainter = nullptr;
     m_jobList->SetCellInfoProvider(nullptr);
 }
 
@@ -388,7 +384,7 @@ void CMivartelDlg::OnInitDialog()
     m_fadeIn->StartFadeIn(190, 100);
 
     m_outputType->setCurrentIndex(0);
-    m_state.outputType = 0;
+    m_engine.state.outputType = 0;
     LoadProfileList(0);
     connect(
         m_outputType, &QComboBox::currentIndexChanged, this, &CMivartelDlg::OnOutputTypeChanged);
@@ -424,14 +420,14 @@ void CMivartelDlg::ReadOutputDirectory()
         if (directory.isEmpty() || !QFileInfo(directory).isDir())
             directory = QDir::homePath();
     }
-    m_state.outputDirectory = WithSlash(directory);
-    m_outputDirectory->setText(m_state.outputDirectory);
+    m_engine.state.outputDirectory = WithSlash(directory);
+    m_outputDirectory->setText(m_engine.state.outputDirectory);
 }
 
 void CMivartelDlg::LoadProfileList(int outputType)
 {
     const std::optional<ProfileList> list
-        = ::LoadProfileList(m_catalog, m_state.engineDirectory, outputType);
+        = ::LoadProfileList(m_engine.catalog, m_engine.state.engineDirectory, outputType);
     if (!list)
         return;
     m_description->setText(list->description);
@@ -443,13 +439,13 @@ void CMivartelDlg::LoadProfileList(int outputType)
 void CMivartelDlg::OnOutputTypeChanged()
 {
     // The box is disabled during a batch; the engine reads the output type while it runs.
-    if (m_state.converting)
+    if (m_engine.state.converting)
         return;
     const int outputType = m_outputType->currentIndex();
     LoadProfileList(outputType);
-    m_state.outputType = outputType;
+    m_engine.state.outputType = outputType;
     // The extension in the Output column follows the output type.
-    m_jobList->RepaintCells(0, m_state.jobs.count() - 1, JobColumn::Output);
+    m_jobList->RepaintCells(0, m_engine.state.jobs.count() - 1, JobColumn::Output);
 }
 
 void CMivartelDlg::StartConverting()
@@ -464,27 +460,27 @@ void CMivartelDlg::StopConverting()
 
 void CMivartelDlg::OnBrowse()
 {
-    if (m_state.converting)
+    if (m_engine.state.converting)
         return;
-    const QString folder = m_services.chooseFolder(this, m_state.outputDirectory);
+    const QString folder = m_services.chooseFolder(this, m_engine.state.outputDirectory);
     if (!folder.isEmpty()) {
-        m_state.outputDirectory = folder;
+        m_engine.state.outputDirectory = folder;
         m_outputDirectory->setText(folder);
-        m_state.outputDirectory = WithSlash(m_state.outputDirectory);
+        m_engine.state.outputDirectory = WithSlash(m_engine.state.outputDirectory);
     }
-    if (!m_state.outputDirectory.isEmpty())
+    if (!m_engine.state.outputDirectory.isEmpty())
         QSettings(SettingsName, SettingsName)
-            .setValue(QStringLiteral("destination"), m_state.outputDirectory);
+            .setValue(QStringLiteral("destination"), m_engine.state.outputDirectory);
 }
 
 QString CMivartelDlg::HelpPath() const
 {
-    return m_state.programDirectory + QLatin1String("help/help.html");
+    return m_engine.state.programDirectory + QLatin1String("help/help.html");
 }
 
 void CMivartelDlg::OnHelp()
 {
-    if (m_state.converting)
+    if (m_engine.state.converting)
         return;
     m_services.openUrl(QUrl::fromLocalFile(HelpPath()));
 }

@@ -1,11 +1,6 @@
 #pragma once
 
-#include "engine/conversionpipeline.h"
-#include "engine/encoderrunner.h"
-#include "engine/jobprogress.h"
-#include "engine/profilecatalog.h"
-#include "engine/sharedstate.h"
-#include "page/batchconversion.h"
+#include "page/conversionengine.h"
 #include "page/pageservices.h"
 
 #include <QPixmap>
@@ -108,15 +103,15 @@ public:
     void OnBrowse();
     void OnHelp();
 
-    int converting() const { return m_state.converting; }
-    SharedState &state() { return m_state; }
+    int converting() const { return m_engine.state.converting; }
+    SharedState &state() { return m_engine.state; }
     Notices &notices() { return *m_services.notices; }
     const PageServices &services() const { return m_services; }
     PageBatch &batch() { return *m_batchControl; }
     PageSources &sources() { return *m_sources; }
     PreviewTrim &previewTrim() { return *m_previewTrim; }
-    BatchConversion &batchConversion() { return m_batch; }
-    ConversionPipeline &pipeline() { return m_pipeline; }
+    BatchConversion &batchConversion() { return m_engine.batch; }
+    ConversionPipeline &pipeline() { return m_engine.pipeline; }
     IntermediateTranscode &transcode() { return *m_transcode; }
     // The path of the help document.
     QString HelpPath() const;
@@ -160,12 +155,7 @@ private:
     void FitTexts();
 
     PageServices m_services;
-    SharedState m_state;
-    ProfileCatalog m_catalog;
-    JobProgress m_progress;
-    EncoderRunner m_runner;
-    ConversionPipeline m_pipeline;
-    BatchConversion m_batch;
+    ConversionEngine m_engine;
     QPixmap m_background;
     bool m_textsFitted = false;
 
