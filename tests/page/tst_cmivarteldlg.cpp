@@ -206,6 +206,8 @@ private slots:
         QTest::newRow("empty output field") << 0 << PageBatch::NoOutputDirectoryText;
         QTest::newRow("missing output folder") << 1 << "no/such/folder";
         QTest::newRow("no profile selected") << 2 << "no profile is selected";
+        QTest::newRow("encoder not installed")
+            << 3 << "the program \"ffmpeg\" of command 1 cannot be found";
     }
     void refusesToStartWithoutAPlaceOrAProfile()
     {
@@ -221,6 +223,10 @@ private slots:
             page->state().outputDirectory = m.OutputDir() + "no/such/folder/";
         if (problem == 2)
             page->profileList()->setCurrentRow(-1);
+        const QByteArray path = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+        if (problem == 3)
+            qputenv("PATH", m.OutputDir().toLocal8Bit());
 
         QTest::mouseClick(page->startButton(), Qt::LeftButton);
         QCOMPARE(m.notices.size(), 1);
