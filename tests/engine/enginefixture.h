@@ -1,12 +1,7 @@
 #pragma once
 
 #include "engine/cellrepainter.h"
-#include "engine/conversionpipeline.h"
-#include "engine/encoderrunner.h"
-#include "engine/jobprogress.h"
-#include "engine/profilecatalog.h"
-#include "engine/sharedstate.h"
-#include "page/batchconversion.h"
+#include "page/conversionengine.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,16 +11,10 @@
 
 // The engine wired as the window wires it, in a program folder and an output folder of its
 // own. onRepaint sees every repaint request, so a test can act at a chosen moment of a batch.
-struct EngineFixture : CellRepainter
+struct EngineFixture : ConversionEngine, CellRepainter
 {
     QTemporaryDir programDir;
     QTemporaryDir outputDir;
-    SharedState state;
-    ProfileCatalog catalog;
-    JobProgress progress{state};
-    EncoderRunner runner{state, progress};
-    ConversionPipeline pipeline{state, catalog, runner, progress};
-    BatchConversion batch{state, pipeline, runner};
     std::function<void(int row, int column)> onRepaint;
 
     EngineFixture()
