@@ -1,6 +1,7 @@
 // mivartel-h263level LEVEL FILE: writes the H.263 level that a profile encodes into the
-// sample description of FILE (see D263LevelWriter). Exit status 0 when written, 1 when the
-// file cannot be read, is malformed or holds no H.263 track, 2 for a usage error.
+// sample description of FILE (see D263LevelWriter). Exit status 0 when written or when the file
+// holds no H.263 track (a song has no picture to mark), 1 when the file cannot be read or is
+// malformed, 2 for a usage error.
 #include "finish/d263levelwriter.h"
 
 #include <cstdio>
@@ -23,8 +24,10 @@ int main(int argc, char *argv[])
         return 2;
     }
     std::string detail;
-    if (D263LevelWriter::Write(argv[2], std::atoi(levelText.c_str()), detail)
-        != D263LevelWriter::Outcome::Written) {
+    const D263LevelWriter::Outcome outcome
+        = D263LevelWriter::Write(argv[2], std::atoi(levelText.c_str()), detail);
+    if (outcome != D263LevelWriter::Outcome::Written
+        && outcome != D263LevelWriter::Outcome::NoH263Track) {
         std::fprintf(stderr, "mivartel-h263level: %s: %s\n", argv[2], detail.c_str());
         return 1;
     }

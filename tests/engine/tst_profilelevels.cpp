@@ -17,6 +17,7 @@ class TestProfileLevels : public QObject
 private:
     QTemporaryDir m_media;
     QString m_clip;
+    QString m_song;
 
     struct Limits
     {
@@ -37,6 +38,9 @@ private slots:
                                 "-c:a",
                                 "aac"};
         QVERIFY2(TestMedia::MakeClip(m_clip, 10, noisy, &log), qPrintable(log));
+        m_song = m_media.filePath("song.mp3");
+        QVERIFY2(TestMedia::MakeClip(m_song, 4, {"-vn", "-c:a", "libmp3lame"}, &log),
+                 qPrintable(log));
     }
 
     void everyProfileStaysInsideItsLevel_data()
@@ -129,6 +133,30 @@ private slots:
                      .join(' ')
                      .simplified(),
                  sound);
+    }
+
+    // A song has no picture: every profile still makes a file of its sound alone, and no
+    // finishing tool takes the missing video for a fault.
+    void everyProfileConvertsASong_data() { everyProfileStaysInsideItsLevel_data(); }
+    void everyProfileConvertsASong()
+    {
+        QFETCH(int, type);
+        QFETCH(int, profile);
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = type;
+        f.state.selectedProfile = profile;
+        f.state.jobs.append(ConversionJob::ForSource(m_song, 4));
+        f.Run();
+        const ConversionJob job = f.state.jobs.copyOut(0);
+        QCOMPARE(f.LogText(), QString());
+        QCOMPARE(job.finished, 1);
+        QStringList kinds;
+        const QString output = f.state.outputDirectory + job.outputName + '.'
+                               + profileFileTable[size_t(type)].extension;
+        for (const QVariantMap &t : TestMedia::MediaInfoTracks(output))
+            kinds.append(t.value("@type").toString());
+        QCOMPARE(kinds, QStringList({"General", "Audio"}));
     }
 };
 
