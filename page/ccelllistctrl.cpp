@@ -4,9 +4,11 @@
 #include "page/celllistmodel.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <qdrawutil.h>
 
@@ -332,6 +334,19 @@ bool CCellListCtrl::viewportEvent(QEvent *event)
     case QEvent::HoverMove:
     case QEvent::HoverLeave:
         return true; // no hover effects, and no repaint of the row under the mouse
+    case QEvent::ToolTip: {
+        // The cell's own tip, so that a text cut at the column's edge can still be read whole.
+        const QPoint at = static_cast<QHelpEvent *>(event)->pos();
+        const QModelIndex index = indexAt(at);
+        const QString tip
+            = index.isValid() ? GetCellInfo(index.row(), index.column()).toolTip : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(
+                static_cast<QHelpEvent *>(event)->globalPos(), tip, viewport(), visualRect(index));
+        return true;
+    }
     default:
         return QTableView::viewportEvent(event);
     }

@@ -44,6 +44,7 @@ struct CellInfo
     int column = 0;
     quint8 selected = 0;
     quint8 hot = 0;
+    QString toolTip; // shown when the mouse rests on the cell; empty: none
 
     void Reset() { *this = CellInfo(); }
 };

@@ -433,6 +433,9 @@ void CMivartelDlg::LoadProfileList(int outputType)
     m_description->setText(list->description);
     m_profiles->clear();
     m_profiles->addItems(list->titles);
+    // A title longer than the list is wide can still be read whole.
+    for (int row = 0; row < m_profiles->count(); ++row)
+        m_profiles->item(row)->setToolTip(m_profiles->item(row)->text());
     m_profiles->setCurrentRow(list->selected);
 }
 

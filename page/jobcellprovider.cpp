@@ -4,6 +4,8 @@
 #include "engine/sharedstate.h"
 #include "page/jobcelltext.h"
 
+#include <QDir>
+
 JobCellProvider::JobCellProvider(const SharedState &state)
     : m_state(state)
 {}
@@ -23,6 +25,10 @@ void JobCellProvider::GetCellInfo(CellInfo &info)
 
     if (info.column != JobColumn::Progress) {
         info.text = CellTextOf(job, info.column, m_state.outputType);
+        if (info.column == JobColumn::Source)
+            info.toolTip = QDir::toNativeSeparators(job.sourcePath);
+        else if (info.column == JobColumn::Output)
+            info.toolTip = info.text;
         return;
     }
     const ProgressCell cell = ProgressCellOf(job);

@@ -191,6 +191,8 @@ private slots:
             QTest::keyClick(box, Qt::Key_Down);
             const ProfileFileView view = ReadProfileFile(file);
             QCOMPARE(ListTexts(page->profileList()), view.titles);
+            for (int row = 0; row < view.titles.size(); ++row)
+                QCOMPARE(page->profileList()->item(row)->toolTip(), view.titles.at(row));
             QCOMPARE(page->profileList()->currentRow(), view.defaultRow);
             QCOMPARE(page->descriptionBox()->text(), view.description);
             for (int row = 0; row < 2; ++row)
@@ -402,6 +404,10 @@ private slots:
                 QCOMPARE(cell.selectedBackColorNoFocus, rows[row].selectedBackNoFocus);
             }
             QCOMPARE(Cell(page, row, 0).text, QStringLiteral("clip%1.avi").arg(row));
+            // Names cut at the column's edge can be read whole in their tips.
+            QCOMPARE(Cell(page, row, 0).toolTip, m.Clip(QStringLiteral("clip%1").arg(row), 20));
+            QCOMPARE(Cell(page, row, 3).toolTip, Cell(page, row, 3).text);
+            QCOMPARE(Cell(page, row, 1).toolTip, QString());
             QCOMPARE(Cell(page, row, 1).text, QStringLiteral("00:00:00"));
             QCOMPARE(Cell(page, row, 2).text, QStringLiteral("00:00:20"));
         }
@@ -439,6 +445,16 @@ private slots:
                   .width();
         for (int i = 0; i < combo->count(); ++i)
             QVERIFY2(fits(combo, combo->itemText(i), field), qPrintable(combo->itemText(i)));
+        // Each type's description, wrapped in its box, has no line cut off below.
+        QLabel *description = page->descriptionBox();
+        for (int type = 0; type < combo->count(); ++type) {
+            combo->setCurrentIndex(type);
+            const QRect room = description->contentsRect().marginsRemoved(QMargins(1, 1, 1, 1)
+                                                                          * description->margin());
+            const QRect needed = QFontMetrics(description->font())
+                                     .boundingRect(room, Qt::TextWordWrap, description->text());
+            QVERIFY2(needed.height() <= room.height(), qPrintable(description->text()));
+        }
         // The widest Progress text of a usual batch, inside the bar's border.
         CCellListCtrl *list = page->jobList();
         QVERIFY(QFontMetrics(list->viewport()->font())
