@@ -292,28 +292,24 @@ int ConsoleFrontEnd::Convert(const Options &options)
                          .arg(options.outputType)
                          .arg(m_engine.state.selectedProfile + 1));
     const QString problem = m_engine.pipeline.ProfileProblem();
-    QDir::setCurrent(startDirectory);
     if (!problem.isEmpty())
         return CannotConvert(problem);
 
     if (!AddJobs(options))
         return UsageError;
 
+    BatchOutcome outcome;
     if (m_engine.state.jobs.count() > 0) {
         m_engine.state.converting = 1;
-        m_engine.batch.RunJobs(m_engine.state.jobs.count());
+        outcome = m_engine.batch.RunJobs(m_engine.state.jobs.count());
         m_engine.state.converting = 0;
-        QDir::setCurrent(startDirectory);
     }
     PrintSummary();
 
-    if (m_engine.state.cancelRequested)
+    if (outcome.canceled)
         return Stopped;
-    for (const Source &source : std::as_const(m_sources)) {
-        if (source.job < 0 || m_engine.state.jobs.copyOut(source.job).finished != 1)
-            return SomeFailed;
-    }
-    return AllConverted;
+    // Sources that were refused before the batch count as failed too.
+    return outcome.finished == m_sources.size() ? AllConverted : SomeFailed;
 }
 
 void ConsoleFrontEnd::PrintSummary()

@@ -19,7 +19,7 @@ constexpr int FirstCommandPosition = 2;
 
 int RequiredLines(int outputType)
 {
-    return outputType == OutputType3G2 ? 6 : 4;
+    return outputType == OutputType::Aac3g2 ? 6 : 4;
 }
 
 } // namespace
@@ -36,7 +36,6 @@ ConversionPipeline::ConversionPipeline(SharedState &state,
 
 QString ConversionPipeline::ProfileProblem()
 {
-    QDir::setCurrent(m_state.engineDirectory);
     const QString problem = StructureProblem();
     if (!problem.isEmpty())
         return problem;
@@ -46,7 +45,7 @@ QString ConversionPipeline::ProfileProblem()
             = SplitCommandLine(m_catalog.profileValues.at(FirstCommandPosition + pass - 2));
         if (command.isEmpty())
             return QStringLiteral("command %1 of the profile is empty").arg(pass);
-        const ProgramLookup program = ProgramLookup::Find(command.first());
+        const ProgramLookup program = ProgramLookup::Find(command.first(), m_state.engineDirectory);
         if (!program.problem.isEmpty()) {
             return QStringLiteral("the program \"%1\" of command %2 %3")
                 .arg(command.first(), QString::number(pass), program.problem);
@@ -59,7 +58,7 @@ QString ConversionPipeline::StructureProblem()
 {
     if (!IsValidOutputType(m_state.outputType))
         return QStringLiteral("no output type is chosen");
-    m_catalog.SetFile(QLatin1String(profileFileTable[size_t(m_state.outputType)].profileFile));
+    m_catalog.SetFile(ProfilePath(m_state.engineDirectory, m_state.outputType));
     const int sections = m_catalog.ReadSectionNames(m_catalog.sectionNames);
     if (sections == 0)
         return QStringLiteral("the profile file %1 is missing or empty").arg(m_catalog.path());
@@ -93,19 +92,19 @@ void ConversionPipeline::NoteFailure(int pass, const QStringList &command, const
 
 void ConversionPipeline::ConvertJob()
 {
-    QDir::setCurrent(m_state.engineDirectory);
     m_failure.clear();
     // Reads the profile afresh, so an edit between two jobs of a batch is seen. A missing
     // program is not refused here: the runner logs it and the later passes still run.
     const QString problem = StructureProblem();
     if (!problem.isEmpty()) {
         m_failure = problem;
-        AppendToLog(QStringLiteral("ERROR:   job %1 not converted: %2.\n")
+        AppendToLog(m_state.engineDirectory,
+                    QStringLiteral("ERROR:   job %1 not converted: %2.\n")
                         .arg(m_state.currentJobIndex + 1)
                         .arg(problem));
         return;
     }
-    const bool threeG2 = m_state.outputType == OutputType3G2;
+    const bool threeG2 = m_state.outputType == OutputType::Aac3g2;
     const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
     const QString firstTemp = FirstTempFile(m_state.outputDirectory, job.outputName);
     const QString secondTemp = SecondTempFile(m_state.outputDirectory, job.outputName);
@@ -113,25 +112,25 @@ void ConversionPipeline::ConvertJob()
     // Pass 1. Expanded before the stage changes: a finished intermediate export set stage 1,
     // which makes the command read the intermediate file.
     QStringList command = Expand(FirstCommandPosition);
-    m_progress.SetJobStage(1);
+    m_progress.SetJobStage(JobStage::FirstPass);
     m_runner.RunWithPipes(command);
     const QString intermediate = m_state.jobs.copyOut(m_state.currentJobIndex).intermediatePath;
     if (m_state.cancelRequested) {
-        m_progress.SetJobStage(9);
+        m_progress.SetJobStage(JobStage::Canceled);
         DeleteFileIfAny(intermediate);
         return;
     }
     DeleteFileIfAny(intermediate);
     m_runner.EndEncoder();
-    m_runner.WaitForEncoderExit(5000);
+    m_runner.WaitForEncoderExit();
     NoteFailure(1, command, m_runner.encoderFailure());
 
     // Passes 2 and 3.
     command = Expand(FirstCommandPosition + 1);
-    m_progress.SetJobStage(2);
+    m_progress.SetJobStage(JobStage::SecondPhase);
     m_runner.RunAndWait(command);
     if (m_state.cancelRequested) {
-        m_progress.SetJobStage(9);
+        m_progress.SetJobStage(JobStage::Canceled);
         return;
     }
     NoteFailure(2, command, m_runner.waitedFailure());
@@ -144,10 +143,10 @@ void ConversionPipeline::ConvertJob()
         return;
     // Passes 4 and 5, 3G2 only.
     command = Expand(FirstCommandPosition + 3);
-    m_progress.SetJobStage(3);
+    m_progress.SetJobStage(JobStage::ThirdPhase);
     m_runner.RunAndWait(command);
     if (m_state.cancelRequested) {
-        m_progress.SetJobStage(9);
+        m_progress.SetJobStage(JobStage::Canceled);
         return;
     }
     NoteFailure(4, command, m_runner.waitedFailure());

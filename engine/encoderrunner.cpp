@@ -77,13 +77,16 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
 {
     errorCode = 0;
     const QString program
-        = command.isEmpty() ? QString() : ProgramLookup::Find(command.first()).path;
+        = command.isEmpty() ? QString()
+                            : ProgramLookup::Find(command.first(), m_state.engineDirectory).path;
     if (program.isEmpty()) {
         errorCode = ENOENT;
         return false;
     }
     process.setProgram(program);
     process.setArguments(command.mid(1));
+    // A relative name in a profile's command means the engine's folder, as the program does.
+    process.setWorkingDirectory(m_state.engineDirectory);
     // Its own session: a Ctrl-C in a terminal is ours to handle (as Stop), not the child's.
     process.setChildProcessModifier([] { ::setsid(); });
     process.start(QIODevice::ReadWrite);
@@ -111,7 +114,7 @@ void EncoderRunner::RunWithPipes(const QStringList &command)
     int errorCode = 0;
     m_encoderStarted = CreateChildProcess(*m_encoder, command, errorCode);
     if (!m_encoderStarted) {
-        LogApiError("CreateProcess", errorCode);
+        LogApiError(m_state.engineDirectory, "CreateProcess", errorCode);
         // As if the child had ended at once: nothing to read, nothing to tell to quit.
         m_outputOpen = false;
         m_inputOpen = false;
@@ -139,7 +142,7 @@ void EncoderRunner::ReadEncoderOutput()
         if (m_encoder->state() == QProcess::NotRunning)
             return;
         if (n < 0) {
-            LogApiError("ReadFile", EIO);
+            LogApiError(m_state.engineDirectory, "ReadFile", EIO);
             return;
         }
         WaitAndPumpMessages();

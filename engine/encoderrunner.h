@@ -30,8 +30,10 @@ public:
     // Ends the encoder of RunWithPipes: closes its output pipe, writes "q" (ffmpeg's quit
     // command) to its input and closes that. Does nothing the second time.
     void EndEncoder();
+    // How long an encoder told to quit gets to close its file before it is killed.
+    static constexpr int QuitTimeoutMs = 5000;
     // Waits, dispatching events, until the encoder has exited; kills it after timeoutMs.
-    void WaitForEncoderExit(int timeoutMs);
+    void WaitForEncoderExit(int timeoutMs = QuitTimeoutMs);
     // Kills the child of a running RunAndWait and waits until it is gone.
     void TerminateWaitedChild();
 

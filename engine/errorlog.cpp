@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -27,11 +28,18 @@ QString UserStateDirectory()
     return dir + QLatin1Char('/');
 }
 
-void AppendToLog(const QString &text)
+QString LogPath(const QString &engineDirectory)
 {
-    const QByteArray bytes = text.toLocal8Bit();
-    if (!AppendTo(QStringLiteral("log.txt"), bytes))
-        AppendTo(UserStateDirectory() + QLatin1String("log.txt"), bytes);
+    const QString beside = QDir(engineDirectory).filePath(QStringLiteral("log.txt"));
+    const QFileInfo file(beside);
+    if (file.exists() ? file.isWritable() : QFileInfo(engineDirectory).isWritable())
+        return beside;
+    return UserStateDirectory() + QLatin1String("log.txt");
+}
+
+void AppendToLog(const QString &engineDirectory, const QString &text)
+{
+    AppendTo(LogPath(engineDirectory), text.toLocal8Bit());
 }
 
 QString ApiErrorEntry(const char *apiName, int errorCode)
@@ -46,7 +54,7 @@ QString ApiErrorEntry(const char *apiName, int errorCode)
         .arg(message);
 }
 
-void LogApiError(const char *apiName, int errorCode)
+void LogApiError(const QString &engineDirectory, const char *apiName, int errorCode)
 {
-    AppendToLog(ApiErrorEntry(apiName, errorCode));
+    AppendToLog(engineDirectory, ApiErrorEntry(apiName, errorCode));
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QDir>
+#include <QString>
+
 #include <array>
 
 // The three output types, in the order of the output type box; the index is the outputType.
@@ -16,9 +19,19 @@ inline constexpr std::array<OutputTypeInfo, 3> profileFileTable{{
     {"Cell Phone 3GP2 files (3GP2 + AAC)", "./3GP2_AAC_Profile.ini", "3g2"},
 }};
 
-inline constexpr int OutputType3G2 = 2;
+// The outputType values, in the box's order; NoOutputType when none is chosen.
+namespace OutputType {
+enum : int { NoOutputType = -1, Amr3gp = 0, Aac3gp = 1, Aac3g2 = 2 };
+}
 
 inline bool IsValidOutputType(int outputType)
 {
     return outputType >= 0 && outputType < int(profileFileTable.size());
+}
+
+// The profile file of a valid output type in the engine's folder.
+inline QString ProfilePath(const QString &engineDirectory, int outputType)
+{
+    const QLatin1String file(profileFileTable[size_t(outputType)].profileFile);
+    return QDir::cleanPath(QDir(engineDirectory).filePath(file));
 }

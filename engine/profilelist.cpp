@@ -3,8 +3,6 @@
 #include "engine/outputtypes.h"
 #include "engine/profilecatalog.h"
 
-#include <QDir>
-
 #include <cstdlib>
 
 std::optional<ProfileList>
@@ -12,8 +10,7 @@ LoadProfileList(ProfileCatalog &catalog, const QString &engineDirectory, int out
 {
     if (!IsValidOutputType(outputType))
         return std::nullopt;
-    QDir::setCurrent(engineDirectory);
-    catalog.SetFile(QLatin1String(profileFileTable[size_t(outputType)].profileFile));
+    catalog.SetFile(ProfilePath(engineDirectory, outputType));
     const QString info = QStringLiteral("Info");
     if (!catalog.HasSection(info))
         return std::nullopt;

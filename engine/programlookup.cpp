@@ -4,11 +4,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-ProgramLookup ProgramLookup::Find(const QString &program)
+ProgramLookup ProgramLookup::Find(const QString &program, const QString &folder)
 {
     const bool hasFolder = program.contains(QLatin1Char('/'));
     // The profiles' tools may ship beside them, so the engine folder comes first.
-    const QFileInfo local = hasFolder ? QFileInfo(program) : QFileInfo(QDir::current(), program);
+    const QFileInfo local(QDir(folder), program);
     if (local.isFile()) {
         if (local.isExecutable())
             return {local.absoluteFilePath(), {}};
@@ -22,5 +22,5 @@ ProgramLookup ProgramLookup::Find(const QString &program)
     if (hasFolder)
         return {{}, QStringLiteral("cannot be found")};
     return {{},
-            QStringLiteral("cannot be found in %1 or on the search path").arg(QDir::currentPath())};
+            QStringLiteral("cannot be found in %1 or on the search path").arg(QDir(folder).path())};
 }

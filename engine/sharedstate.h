@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/outputtypes.h"
 #include "page/joblist.h"
 
 #include <QString>
@@ -19,7 +20,7 @@ struct SharedState
     QString programDirectory; // ends with "/"
     QString engineDirectory;  // programDirectory + "app": profiles, tools and log.txt
     QString outputDirectory;  // ends with "/"
-    int outputType = 0;       // 0, 1 or 2; -1 when none is chosen
+    int outputType = OutputType::Amr3gp;
     int selectedProfile = -1; // 0-based entry of the profile list; -1 when none
     CellRepainter *repainter = nullptr;
 

@@ -19,7 +19,7 @@ BatchConversion::BatchConversion(SharedState &state,
     , m_runner(runner)
 {}
 
-void BatchConversion::RunJobs(int jobCount)
+BatchOutcome BatchConversion::RunJobs(int jobCount)
 {
     m_state.cancelRequested = 0;
     m_state.jobs.resetProgress();
@@ -47,7 +47,8 @@ void BatchConversion::RunJobs(int jobCount)
     }
     // However the batch ended, no encoder outlives it.
     m_runner.EndEncoder();
-    m_runner.WaitForEncoderExit(5000);
+    m_runner.WaitForEncoderExit();
+    return BatchOutcome::Of(m_state.jobs, jobCount, m_state.cancelRequested != 0);
 }
 
 void BatchConversion::FinishJob(const FileMark &earlier)
@@ -69,7 +70,8 @@ void BatchConversion::FinishJob(const FileMark &earlier)
     } else {
         job.failed = 1;
         job.failureReason = reason;
-        AppendToLog(QStringLiteral("ERROR:   job %1 (%2) failed: %3.\n")
+        AppendToLog(m_state.engineDirectory,
+                    QStringLiteral("ERROR:   job %1 (%2) failed: %3.\n")
                         .arg(QString::number(m_state.currentJobIndex + 1), job.sourcePath, reason));
         // Nothing half-made stays in the output folder; an earlier run's result is left alone.
         DeleteFileIfAny(FirstTempFile(dir, job.outputName));
@@ -90,26 +92,26 @@ void BatchConversion::StopConverting()
     const QString &dir = m_state.outputDirectory;
     const QString &name = job.outputName;
     switch (job.stage) {
-    case 1:
+    case JobStage::FirstPass:
         // "q" makes the encoder close its file properly; it is deleted once the encoder is gone.
         m_runner.EndEncoder();
-        m_runner.WaitForEncoderExit(5000);
+        m_runner.WaitForEncoderExit();
         DeleteFileIfAny(FirstTempFile(dir, name));
         break;
-    case 2:
+    case JobStage::SecondPhase:
         // The tool is killed first, so it cannot create its file after the deletion.
         m_runner.TerminateWaitedChild();
         DeleteFileIfAny(FirstTempFile(dir, name));
-        if (m_state.outputType == 0 || m_state.outputType == 1)
+        if (m_state.outputType == OutputType::Amr3gp || m_state.outputType == OutputType::Aac3gp)
             DeleteFileIfAny(FinalFile(dir, name, m_state.outputType));
-        else if (m_state.outputType == 2)
+        else if (m_state.outputType == OutputType::Aac3g2)
             DeleteFileIfAny(SecondTempFile(dir, name));
         break;
-    case 3:
+    case JobStage::ThirdPhase:
         m_runner.TerminateWaitedChild();
         DeleteFileIfAny(FirstTempFile(dir, name));
         DeleteFileIfAny(SecondTempFile(dir, name));
-        DeleteFileIfAny(FinalFile(dir, name, 2));
+        DeleteFileIfAny(FinalFile(dir, name, OutputType::Aac3g2));
         break;
     default:
         break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/batchoutcome.h"
+
 #include <QDateTime>
 
 class ConversionPipeline;
@@ -22,7 +24,7 @@ public:
     // order, until the last is done or the user stops. A job whose command failed, or whose
     // final file is missing or empty afterwards, is marked failed instead of finished, with
     // its reason in the job and the log; its partial files are deleted and the batch goes on.
-    void RunJobs(int jobCount);
+    BatchOutcome RunJobs(int jobCount);
 
     // Sets cancelRequested, ends the running child and deletes the current job's partial
     // files by its stage. Safe to call again for the same job.

@@ -45,7 +45,6 @@ void PageBatch::StartConverting()
     }
     if (!CheckOutputDirectory())
         return;
-    QDir::setCurrent(state.engineDirectory);
     state.outputType = m_page.outputTypeBox()->currentIndex();
     state.selectedProfile = m_page.profileList()->currentRow();
     // Every job would fail one after the other with a profile that cannot run.
@@ -63,12 +62,12 @@ void PageBatch::StartConverting()
     m_page.startButton()->hide();
     m_page.stopButton()->show();
     EnableProfileControls(false);
-    m_page.batchConversion().RunJobs(jobCount);
+    const BatchOutcome outcome = m_page.batchConversion().RunJobs(jobCount);
     EnableProfileControls(true);
     state.converting = 0;
     m_page.stopButton()->hide();
     m_page.startButton()->show();
-    EndBatch(CountOutcome(jobCount));
+    EndBatch(outcome);
     emit batchUnwound();
 }
 
@@ -88,26 +87,8 @@ bool PageBatch::CheckOutputDirectory()
     return false;
 }
 
-PageBatch::Outcome PageBatch::CountOutcome(int jobCount) const
+void PageBatch::EndBatch(const BatchOutcome &outcome)
 {
-    const SharedState &state = m_page.state();
-    Outcome outcome;
-    outcome.canceled = state.cancelRequested != 0;
-    for (int i = 0; i < jobCount && state.jobs.isValidIndex(i); ++i) {
-        const ConversionJob job = state.jobs.copyOut(i);
-        if (job.finished == 1)
-            ++outcome.finished;
-        else if (job.failed == 1)
-            ++outcome.failed;
-    }
-    if (outcome.canceled)
-        outcome.stopped = jobCount - outcome.finished - outcome.failed;
-    return outcome;
-}
-
-void PageBatch::EndBatch(const Outcome &outcome)
-{
-    const int total = outcome.finished + outcome.failed + outcome.stopped;
     // Each failed job's reason is already in the log, written by the batch loop.
     const SharedState &state = m_page.state();
     const bool shutDown = !outcome.canceled && m_page.shutDownBox()->isChecked();
@@ -119,12 +100,13 @@ void PageBatch::EndBatch(const Outcome &outcome)
         return;
     }
     // Before the notice, which makes the window active.
-    m_notifier.BatchEnded(m_page.window()->isActiveWindow(), state.jobs);
+    m_notifier.BatchEnded(m_page.window()->isActiveWindow(), outcome);
     if (!outcome.canceled && outcome.failed > 0) {
-        m_page.notices().Show(&m_page,
-                              FailureText(outcome.failed, total, LogPath()),
-                              QStringLiteral("Warning"),
-                              QMessageBox::Warning);
+        m_page.notices().Show(
+            &m_page,
+            FailureText(outcome.failed, outcome.total(), ::LogPath(state.engineDirectory)),
+            QStringLiteral("Warning"),
+            QMessageBox::Warning);
     } else {
         m_page.notices().Show(
             &m_page, FinishedText, QStringLiteral("Information"), QMessageBox::NoIcon);
@@ -137,15 +119,6 @@ QString PageBatch::FailureText(int failed, int total, const QString &logPath)
         .arg(failed)
         .arg(total)
         .arg(QDir::toNativeSeparators(logPath));
-}
-
-QString PageBatch::LogPath() const
-{
-    const QString engineDirectory = m_page.state().engineDirectory;
-    // The engine writes beside the profiles, or in the user's state folder when it cannot.
-    if (QFileInfo(engineDirectory).isWritable())
-        return engineDirectory + QLatin1String("/log.txt");
-    return UserStateDirectory() + QLatin1String("log.txt");
 }
 
 void PageBatch::StopConverting()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/batchoutcome.h"
 #include "page/computershutdown.h"
 #include "shell/desktopnotifier.h"
 
@@ -18,15 +19,6 @@ class PageBatch : public QObject
     Q_OBJECT
 
 public:
-    // How a batch ended; the jobs of the batch are finished + failed + stopped.
-    struct Outcome
-    {
-        int finished = 0;
-        int failed = 0;  // run, but left no final file
-        int stopped = 0; // not run to the end because the user stopped the batch
-        bool canceled = false;
-    };
-
     // Texts of the notices.
     static const QString NoOutputDirectoryText;
     static const QString FinishedText;
@@ -45,8 +37,6 @@ public:
 
     // The notice of a batch in which some jobs failed.
     static QString FailureText(int failed, int total, const QString &logPath);
-    // Where the engine's log is written.
-    QString LogPath() const;
 
 signals:
     // The one place where a batch ends, once the notice or the shutdown has been decided and
@@ -57,8 +47,7 @@ signals:
 
 private:
     bool CheckOutputDirectory();
-    Outcome CountOutcome(int jobCount) const;
-    void EndBatch(const Outcome &outcome);
+    void EndBatch(const BatchOutcome &outcome);
 
     CMivartelDlg &m_page;
     ComputerShutdown m_shutdown;

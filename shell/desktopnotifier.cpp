@@ -1,6 +1,6 @@
 #include "desktopnotifier.h"
 
-#include "page/joblist.h"
+#include "engine/batchoutcome.h"
 
 #include <QDBusMessage>
 #include <QStringList>
@@ -30,19 +30,17 @@ QString DesktopNotifier::BatchEndText(int failedJobs, int jobCount)
         .arg(jobCount);
 }
 
-bool DesktopNotifier::BatchEnded(bool windowActive, const JobList &jobs)
+bool DesktopNotifier::BatchEnded(bool windowActive, const BatchOutcome &outcome)
 {
     if (windowActive || !m_bus.isConnected())
         return false;
-    int failed = 0;
-    for (int i = 0; i < jobs.count(); ++i)
-        failed += jobs.copyOut(i).failed == 1 ? 1 : 0;
 
     QDBusMessage notify = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
     notify << QStringLiteral("Mivartel")      // application name
            << 0u                              // replaces no earlier notification
            << QString::fromLatin1(kDesktopId) // icon
-           << QStringLiteral("Mivartel") << BatchEndText(failed, jobs.count()) << QStringList()
+           << QStringLiteral("Mivartel") << BatchEndText(outcome.failed, outcome.total())
+           << QStringList()
            << QVariantMap{{QStringLiteral("desktop-entry"), QString::fromLatin1(kDesktopId)}}
            << -1; // the server's own display time
     // Fire and forget: the window must not wait for a service that may never answer, and a

@@ -3,7 +3,7 @@
 #include <QDBusConnection>
 #include <QString>
 
-class JobList;
+struct BatchOutcome;
 
 // Tells the desktop that a batch has ended while the user works in another window: one
 // notification through org.freedesktop.Notifications on the session bus, titled "Mivartel".
@@ -18,10 +18,10 @@ public:
     // "Converting Finished" when no job failed, else how many of how many failed.
     static QString BatchEndText(int failedJobs, int jobCount);
 
-    // Call when a batch has ended, with whether the program's window is the active one and the
-    // batch's jobs (their `failed` marks are counted). Sends nothing when the window is active.
-    // Returns whether a notification was sent; it does not wait for the service.
-    bool BatchEnded(bool windowActive, const JobList &jobs);
+    // Call when a batch has ended, with whether the program's window is the active one and how
+    // the batch ended. Sends nothing when the window is active. Returns whether a notification
+    // was sent; it does not wait for the service.
+    bool BatchEnded(bool windowActive, const BatchOutcome &outcome);
 
 private:
     QDBusConnection m_bus;

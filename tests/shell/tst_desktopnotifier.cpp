@@ -1,3 +1,4 @@
+#include "engine/batchoutcome.h"
 #include "page/cmivarteldlg.h"
 #include "page/joblist.h"
 #include "page/pagefixture.h"
@@ -146,14 +147,15 @@ private slots:
             job.finished = 1 - failed;
             jobs.append(job);
         }
-        QCOMPARE(DesktopNotifier().BatchEnded(windowActive, jobs), !expected.isEmpty());
+        const BatchOutcome outcome = BatchOutcome::Of(jobs, jobs.count(), false);
+        QCOMPARE(DesktopNotifier().BatchEnded(windowActive, outcome), !expected.isEmpty());
         QCOMPARE(ReceivedUpToMarker(), expected);
     }
 
     void noServiceOrNoBus()
     {
-        JobList jobs;
-        jobs.append(ConversionJob::ForSource("/videos/clip.avi", 10));
+        BatchOutcome jobs;
+        jobs.finished = 1;
         QTest::failOnWarning(QRegularExpression(".*"));
         QDBusConnection standIn("stand-in");
         QVERIFY(standIn.unregisterService("org.freedesktop.Notifications"));
