@@ -3,9 +3,9 @@
 // Run: build/celllistbench [picture.png] (headless unless a display platform is chosen); with
 // a file name it also saves what the list shows.
 
+#include "controls/ccelllistctrl.h"
+#include "controls/cellinfoprovider.h"
 #include "engine/cellrepainter.h"
-#include "page/ccelllistctrl.h"
-#include "page/cellinfoprovider.h"
 #include "page/joblistcolumns.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // the same ffmpeg command run directly. Prints the figures; run by hand from the build folder.
 #include "engine/compressorlist.h"
 #include "engine/timelineexporter.h"
-#include "sources/cvideoedit.h"
+#include "media/cvideoedit.h"
 #include "testmedia.h"
 
 #include <QApplication>

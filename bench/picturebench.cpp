@@ -1,10 +1,10 @@
 // Times a thumb's release on the real page: from the mouse button's release to the first
 // frame of the new picture in the video window, over 20 releases on a 1080p H.264 clip.
 // Prints the figures; run by hand from the build folder. Target: median under 150 ms.
+#include "controls/crangeslider.h"
+#include "media/cvideoedit.h"
 #include "page/cmivarteldlg.h"
-#include "sources/crangeslider.h"
-#include "sources/cvideoedit.h"
-#include "sources/pagesources.h"
+#include "page/pagesources.h"
 #include "testmedia.h"
 
 #include <QApplication>

@@ -5,8 +5,8 @@
 // Offscreen unless a display is set; with a file name, ImageMagick's `import` takes a
 // screenshot of the display while the last job's first pass runs.
 #include "controls/cimagebutton.h"
-#include "page/pagefixture.h"
-#include "sources/pagesources.h"
+#include "page/pagesources.h"
+#include "pagefixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "cli/consolefrontend.h"
 
+#include "engine/jobcelltext.h"
 #include "engine/mediaduration.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
-#include "page/jobcelltext.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

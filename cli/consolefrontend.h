@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/cellrepainter.h"
+#include "engine/conversionengine.h"
 #include "engine/intermediatetranscode.h"
 #include "engine/timelineexporter.h"
-#include "page/conversionengine.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "cfadeinpicture.h"
+#include "controls/cfadeinpicture.h"
 
 #include <QPainter>
 

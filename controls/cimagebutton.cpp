@@ -1,4 +1,4 @@
-#include "cimagebutton.h"
+#include "controls/cimagebutton.h"
 
 #include <QApplication>
 #include <QFontMetrics>

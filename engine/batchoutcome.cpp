@@ -1,6 +1,6 @@
 #include "engine/batchoutcome.h"
 
-#include "page/joblist.h"
+#include "engine/joblist.h"
 
 BatchOutcome BatchOutcome::Of(const JobList &jobs, int jobCount, bool canceled)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/joblist.h"
 #include "engine/outputtypes.h"
-#include "page/joblist.h"
 
 #include <QString>
 #include <QtGlobal>

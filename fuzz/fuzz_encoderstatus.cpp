@@ -3,9 +3,9 @@
 #include "fuzzcheck.h"
 
 #include "engine/encoderstatus.h"
+#include "engine/jobcelltext.h"
 #include "engine/jobprogress.h"
 #include "engine/sharedstate.h"
-#include "page/jobcelltext.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,25 +1,23 @@
 #include "page/cmivarteldlg.h"
 
+#include "controls/ccelllistctrl.h"
 #include "controls/cfadeinpicture.h"
 #include "controls/cimagebutton.h"
+#include "controls/crangeslider.h"
 #include "engine/cellrepainter.h"
 #include "engine/intermediatetranscode.h"
+#include "engine/jobcelltext.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
-#include "page/ccelllistctrl.h"
+#include "media/cvideoedit.h"
 #include "page/jobcellprovider.h"
-#include "page/jobcelltext.h"
 #include "page/joblistcolumns.h"
 #include "page/messageboxnotices.h"
 #include "page/pagebatch.h"
-#include "shell/csplashthread.h"
-#include "shell/skincomponent.h"
-#include "sources/crangeslider.h"
-#include "sources/cvideoedit.h"
-#include "sources/pagekeys.h"
-#include "sources/pagesources.h"
-#include "sources/previewtrim.h"
-#include "sources/sourcedrop.h"
+#include "page/pagekeys.h"
+#include "page/pagesources.h"
+#include "page/previewtrim.h"
+#include "page/sourcedrop.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,9 +126,9 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
 
     m_transcode = std::make_unique<IntermediateTranscode>(m_engine.state, m_videoEdit->exporter());
     m_engine.batch.SetIntermediateExporter(m_transcode.get());
-    m_cells = std::make_unique<JobCellProvider>(m_engine.state);
+    m_cells = std::make_unique<JobCellProvider>(m_engine.state, *m_jobList);
     m_jobList->SetCellInfoProvider(m_cells.get());
-    m_engine.state.repainter = m_jobList;
+    m_engine.state.repainter = m_cells.get();
     m_batchControl = std::make_unique<PageBatch>(*this, std::move(m_services.powerOff));
     m_previewTrim = std::make_unique<PreviewTrim>(*this);
     m_sources = std::make_unique<PageSources>(*this);
@@ -366,9 +364,9 @@ void CMivartelDlg::OnInitDialog()
         version = QStringLiteral(MIVARTEL_VERSION);
     window()->setWindowTitle(QStringLiteral("  %1 V%2").arg(QStringLiteral("Mivartel"), version));
 
-    if (m_services.skin) {
+    if (m_services.skinSelfDrawn) {
         for (const ImageButtonLook &look : ImageButtonLooks)
-            m_services.skin->AddWindow(Control(look.id), SkinComponent::SelfDrawn);
+            m_services.skinSelfDrawn(Control(look.id));
     }
     InsertJobListColumns(*m_jobList);
     ConfigureImageButtons();
@@ -390,8 +388,8 @@ void CMivartelDlg::OnInitDialog()
         m_outputType, &QComboBox::currentIndexChanged, this, &CMivartelDlg::OnOutputTypeChanged);
 
     ReadOutputDirectory();
-    if (m_services.splash)
-        m_services.splash->Close();
+    if (m_services.closeSplash)
+        m_services.closeSplash();
 }
 
 void CMivartelDlg::ConfigureImageButtons()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "page/conversionengine.h"
+#include "engine/conversionengine.h"
 #include "page/pageservices.h"
 
 #include <QPixmap>

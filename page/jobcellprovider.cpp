@@ -1,14 +1,21 @@
 #include "page/jobcellprovider.h"
 
+#include "controls/ccelllistctrl.h"
 #include "engine/cellrepainter.h"
+#include "engine/jobcelltext.h"
 #include "engine/sharedstate.h"
-#include "page/jobcelltext.h"
 
 #include <QDir>
 
-JobCellProvider::JobCellProvider(const SharedState &state)
+JobCellProvider::JobCellProvider(const SharedState &state, CCellListCtrl &list)
     : m_state(state)
+    , m_list(list)
 {}
+
+void JobCellProvider::RepaintCells(int firstRow, int lastRow, int column)
+{
+    m_list.RepaintCells(firstRow, lastRow, column);
+}
 
 void JobCellProvider::GetCellInfo(CellInfo &info)
 {

@@ -1,16 +1,21 @@
 #pragma once
 
-#include "page/cellinfoprovider.h"
+#include "controls/cellinfoprovider.h"
+#include "engine/cellrepainter.h"
+
+class CCellListCtrl;
 
 struct SharedState;
 
 // The page's answer to the job list's cell requests: colours by row parity and the texts and
 // bars of the job at the row, in the output type chosen now. A row outside the job list
-// keeps the reset record.
-class JobCellProvider : public CellInfoProvider
+// keeps the reset record. The engine's repaints of job cells go to the list through it.
+class JobCellProvider : public CellInfoProvider, public CellRepainter
 {
 public:
-    explicit JobCellProvider(const SharedState &state);
+    JobCellProvider(const SharedState &state, CCellListCtrl &list);
+
+    void RepaintCells(int firstRow, int lastRow, int column) override;
 
     void GetCellInfo(CellInfo &info) override;
 
@@ -18,4 +23,5 @@ public:
 
 private:
     const SharedState &m_state;
+    CCellListCtrl &m_list;
 };

@@ -1,7 +1,7 @@
 #include "page/joblistcolumns.h"
 
+#include "controls/ccelllistctrl.h"
 #include "engine/cellrepainter.h"
-#include "page/ccelllistctrl.h"
 
 void InsertJobListColumns(CCellListCtrl &list)
 {

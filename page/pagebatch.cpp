@@ -2,10 +2,10 @@
 
 #include "controls/cimagebutton.h"
 #include "engine/errorlog.h"
+#include "engine/jobcelltext.h"
 #include "engine/sharedstate.h"
+#include "media/cvideoedit.h"
 #include "page/cmivarteldlg.h"
-#include "page/jobcelltext.h"
-#include "sources/cvideoedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -100,7 +100,8 @@ void PageBatch::EndBatch(const BatchOutcome &outcome)
         return;
     }
     // Before the notice, which makes the window active.
-    m_notifier.BatchEnded(m_page.window()->isActiveWindow(), outcome);
+    if (m_page.services().batchEnded)
+        m_page.services().batchEnded(outcome, m_page.window()->isActiveWindow());
     if (!outcome.canceled && outcome.failed > 0) {
         m_page.notices().Show(
             &m_page,

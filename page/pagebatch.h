@@ -2,7 +2,6 @@
 
 #include "engine/batchoutcome.h"
 #include "page/computershutdown.h"
-#include "shell/desktopnotifier.h"
 
 #include <QObject>
 #include <QString>
@@ -51,7 +50,5 @@ private:
 
     CMivartelDlg &m_page;
     ComputerShutdown m_shutdown;
-    // Tells the desktop when a batch ends behind another window.
-    DesktopNotifier m_notifier;
     bool m_closing = false;
 };

@@ -9,19 +9,23 @@
 #include <functional>
 #include <memory>
 
-class CSplashThread;
 class QWidget;
-class SkinComponent;
+struct BatchOutcome;
 
-// What the main page is given from outside: the program's folder, the skin and the splash of
-// the start-up, and the few things that must not block or harm a test (message boxes, the
-// folder chooser, the desktop's viewer, the power switch). Anything left empty gets the real
-// one.
+// What the main page is given from outside: the program's folder, what the program around it
+// does (the skin, the splash, the desktop's notification), and the few things that must not
+// block or harm a test (message boxes, the folder chooser, the desktop's viewer, the power
+// switch). Of the last four, anything left empty gets the real one; the others do nothing when
+// empty.
 struct PageServices
 {
-    QString programDirectory;                  // empty: the executable's folder
-    SkinComponent *skin = nullptr;             // not owned; may stay null
-    CSplashThread *splash = nullptr;           // not owned; closed once the page is ready
+    QString programDirectory; // empty: the executable's folder
+    // Tells the skin that a control paints itself and must not be decorated.
+    std::function<void(QWidget *control)> skinSelfDrawn;
+    // Closes the start-up's splash once the page is ready.
+    std::function<void()> closeSplash;
+    // A batch has ended, before its notice; windowActive says whether the user is looking.
+    std::function<void(const BatchOutcome &outcome, bool windowActive)> batchEnded;
     std::unique_ptr<Notices> notices;          // empty: modal message boxes
     std::unique_ptr<PowerOffService> powerOff; // empty: systemd-logind
     // Returns the chosen folder, or an empty text when the user cancels.

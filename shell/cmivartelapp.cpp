@@ -4,9 +4,9 @@
 #include "engine/sharedstate.h"
 #include "page/cmivarteldlg.h"
 #include "page/pageservices.h"
+#include "page/pagesources.h"
 #include "shell/couterdlg.h"
 #include "shell/skincomponent.h"
-#include "sources/pagesources.h"
 
 #include <QApplication>
 #include <QDir>
@@ -87,9 +87,8 @@ void CMivartelApp::InitInstance()
     m_splash.Start();
     PageServices services;
     services.programDirectory = m_programDirectory;
-    services.skin = m_skin.get();
-    services.splash = &m_splash;
-    m_outer = std::make_unique<COuterDlg>(std::move(services));
+    services.closeSplash = [this] { m_splash.Close(); };
+    m_outer = std::make_unique<COuterDlg>(std::move(services), m_skin.get());
     m_outer->show();
     CatchTerminationSignals();
     // What a file manager's "Open With" passes: added as Add adds them.

@@ -1,5 +1,7 @@
 #include "shell/couterdlg.h"
 
+#include "engine/batchoutcome.h"
+
 #include "page/cmivarteldlg.h"
 #include "page/pagebatch.h"
 #include "shell/skincomponent.h"
@@ -10,7 +12,7 @@
 #include <QScreen>
 #include <QShortcut>
 
-COuterDlg::COuterDlg(PageServices services, QWidget *parent)
+COuterDlg::COuterDlg(PageServices services, SkinComponent *skin, QWidget *parent)
     : QWidget(parent,
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
@@ -24,7 +26,13 @@ COuterDlg::COuterDlg(PageServices services, QWidget *parent)
         move(frame.topLeft());
     }
 
-    SkinComponent *skin = services.skin;
+    if (skin && !services.skinSelfDrawn)
+        services.skinSelfDrawn
+            = [skin](QWidget *control) { skin->AddWindow(control, SkinComponent::SelfDrawn); };
+    if (!services.batchEnded)
+        services.batchEnded = [this](const BatchOutcome &outcome, bool windowActive) {
+            m_notifier.BatchEnded(windowActive, outcome);
+        };
     m_page = new CMivartelDlg(std::move(services), this);
     m_page->OnInitDialog();
     m_page->setGeometry(QRect(PagePosition, CMivartelDlg::PageSize));

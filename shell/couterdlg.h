@@ -1,10 +1,12 @@
 #pragma once
 
 #include "page/pageservices.h"
+#include "shell/desktopnotifier.h"
 
 #include <QWidget>
 
 class CMivartelDlg;
+class SkinComponent;
 
 // The program's top-level window: 672 x 565, centred, minimisable but neither resizable nor
 // maximisable, hosting the main page at 2, 2. Closing it while a batch runs stops the batch
@@ -17,8 +19,12 @@ public:
     static constexpr QSize WindowSize{672, 565};
     static constexpr QPoint PagePosition{2, 2};
 
-    // Builds and initialises the page; the services go to it.
-    explicit COuterDlg(PageServices services = {}, QWidget *parent = nullptr);
+    // Builds and initialises the page; the services go to it. The skin (not owned, may be null)
+    // decorates the page, and the desktop hears of a batch that ends behind another window,
+    // unless the services say otherwise.
+    explicit COuterDlg(PageServices services = {},
+                       SkinComponent *skin = nullptr,
+                       QWidget *parent = nullptr);
     ~COuterDlg() override;
 
     CMivartelDlg *page() const { return m_page; }
@@ -33,6 +39,7 @@ protected:
 private:
     void OnBatchUnwound();
 
+    DesktopNotifier m_notifier;
     CMivartelDlg *m_page = nullptr;
     bool m_closePending = false;
 };

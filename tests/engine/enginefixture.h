@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/cellrepainter.h"
-#include "page/conversionengine.h"
+#include "engine/conversionengine.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "enginefixture.h"
 
-#include "page/jobcelltext.h"
+#include "engine/jobcelltext.h"
 
 #include <QDir>
 #include <QTest>

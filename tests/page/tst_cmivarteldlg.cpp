@@ -1,10 +1,10 @@
+#include "controls/ccelllistctrl.h"
 #include "controls/cfadeinpicture.h"
 #include "controls/cimagebutton.h"
-#include "page/ccelllistctrl.h"
+#include "media/cvideoedit.h"
 #include "page/pagebatch.h"
-#include "page/pagefixture.h"
-#include "sources/cvideoedit.h"
-#include "sources/pagesources.h"
+#include "page/pagesources.h"
+#include "pagefixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
+#include "controls/ccelllistctrl.h"
 #include "controls/cimagebutton.h"
-#include "page/ccelllistctrl.h"
-#include "page/pagefixture.h"
-#include "sources/pagesources.h"
+#include "page/pagesources.h"
+#include "pagefixture.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,9 +1,9 @@
 #include "engine/batchoutcome.h"
+#include "engine/joblist.h"
 #include "page/cmivarteldlg.h"
-#include "page/joblist.h"
-#include "page/pagefixture.h"
+#include "page/pagesources.h"
+#include "pagefixture.h"
 #include "shell/desktopnotifier.h"
-#include "sources/pagesources.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

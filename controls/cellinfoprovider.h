@@ -1,6 +1,6 @@
 #pragma once
 
-#include "page/cellinfo.h"
+#include "controls/cellinfo.h"
 
 // The parent of a CCellListCtrl: answers, synchronously, what one cell shows. The record comes
 // reset and filled with row, column, selected, hot and imageList; the provider fills the text,

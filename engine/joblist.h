@@ -1,6 +1,6 @@
 #pragma once
 
-#include "page/conversionjob.h"
+#include "engine/conversionjob.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "page/cellinfo.h"
+#include "controls/cellinfo.h"
 
 QColor ToQColor(ColorRef color)
 {

@@ -1,4 +1,4 @@
-#include "page/jobcelltext.h"
+#include "engine/jobcelltext.h"
 
 #include "engine/cellrepainter.h"
 #include "engine/commandtemplate.h"

@@ -1,5 +1,6 @@
-#include "page/ccelllistctrl.h"
-#include "page/cellinfoprovider.h"
+#include "controls/ccelllistctrl.h"
+#include "controls/cellinfoprovider.h"
+#include "engine/cellrepainter.h"
 #include "page/joblistcolumns.h"
 
 #include <QHeaderView>

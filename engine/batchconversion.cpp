@@ -1,4 +1,4 @@
-#include "page/batchconversion.h"
+#include "engine/batchconversion.h"
 
 #include "engine/cellrepainter.h"
 #include "engine/conversionpipeline.h"

@@ -1,7 +1,7 @@
-#include "sources/sourcedrop.h"
+#include "page/sourcedrop.h"
 
 #include "page/cmivarteldlg.h"
-#include "sources/pagesources.h"
+#include "page/pagesources.h"
 
 #include <QDropEvent>
 #include <QFileInfo>

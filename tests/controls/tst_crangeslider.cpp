@@ -1,4 +1,4 @@
-#include "sources/crangeslider.h"
+#include "controls/crangeslider.h"
 
 #include <QLineEdit>
 #include <QPainter>

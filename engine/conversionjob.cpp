@@ -1,4 +1,4 @@
-#include "page/conversionjob.h"
+#include "engine/conversionjob.h"
 
 ConversionJob ConversionJob::ForSource(const QString &sourcePath, double duration)
 {

@@ -1,7 +1,7 @@
-#include "page/ccelllistctrl.h"
+#include "controls/ccelllistctrl.h"
 
-#include "page/cellinfoprovider.h"
-#include "page/celllistmodel.h"
+#include "controls/cellinfoprovider.h"
+#include "controls/celllistmodel.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>

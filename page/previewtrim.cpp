@@ -1,13 +1,13 @@
-#include "sources/previewtrim.h"
+#include "page/previewtrim.h"
 
+#include "controls/ccelllistctrl.h"
+#include "controls/crangeslider.h"
 #include "engine/cellrepainter.h"
 #include "engine/sharedstate.h"
-#include "page/ccelllistctrl.h"
+#include "media/cvideoedit.h"
+#include "media/videoediterror.h"
 #include "page/cmivarteldlg.h"
-#include "sources/crangeslider.h"
-#include "sources/cvideoedit.h"
-#include "sources/pagesources.h"
-#include "sources/videoediterror.h"
+#include "page/pagesources.h"
 
 #include <QDir>
 

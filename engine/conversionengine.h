@@ -1,11 +1,11 @@
 #pragma once
 
+#include "engine/batchconversion.h"
 #include "engine/conversionpipeline.h"
 #include "engine/encoderrunner.h"
 #include "engine/jobprogress.h"
 #include "engine/profilecatalog.h"
 #include "engine/sharedstate.h"
-#include "page/batchconversion.h"
 
 // What a front end owns to convert its jobs: the shared state and the pieces that work on it,
 // built in the order they depend on each other. The window and the console each hold one.

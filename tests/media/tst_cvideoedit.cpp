@@ -1,5 +1,5 @@
-#include "sources/cvideoedit.h"
-#include "sources/videoediterror.h"
+#include "media/cvideoedit.h"
+#include "media/videoediterror.h"
 #include "testmedia.h"
 
 #include <QApplication>

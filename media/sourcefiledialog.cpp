@@ -1,4 +1,4 @@
-#include "sources/sourcefiledialog.h"
+#include "media/sourcefiledialog.h"
 
 QStringList SourceFileDialog::Filters()
 {

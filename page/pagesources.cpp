@@ -1,13 +1,13 @@
-#include "sources/pagesources.h"
+#include "page/pagesources.h"
 
+#include "controls/ccelllistctrl.h"
 #include "controls/cfadeinpicture.h"
 #include "engine/sharedstate.h"
-#include "page/ccelllistctrl.h"
+#include "media/cvideoedit.h"
+#include "media/sourcefiledialog.h"
+#include "media/videoediterror.h"
 #include "page/cmivarteldlg.h"
-#include "sources/cvideoedit.h"
-#include "sources/previewtrim.h"
-#include "sources/sourcefiledialog.h"
-#include "sources/videoediterror.h"
+#include "page/previewtrim.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "page/celllistmodel.h"
+#include "controls/celllistmodel.h"
 
 #include <algorithm>
 

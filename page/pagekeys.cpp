@@ -1,9 +1,9 @@
-#include "sources/pagekeys.h"
+#include "page/pagekeys.h"
 
+#include "controls/ccelllistctrl.h"
 #include "engine/sharedstate.h"
-#include "page/ccelllistctrl.h"
 #include "page/cmivarteldlg.h"
-#include "sources/previewtrim.h"
+#include "page/previewtrim.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "sources/cvideoedit.h"
+#include "media/cvideoedit.h"
 
 #include "engine/mediaduration.h"
-#include "sources/videoediterror.h"
+#include "media/videoediterror.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>

@@ -1,13 +1,13 @@
+#include "controls/ccelllistctrl.h"
 #include "controls/cfadeinpicture.h"
 #include "controls/cimagebutton.h"
+#include "controls/crangeslider.h"
 #include "engine/mediaduration.h"
-#include "page/ccelllistctrl.h"
-#include "page/pagefixture.h"
-#include "sources/crangeslider.h"
-#include "sources/cvideoedit.h"
-#include "sources/pagesources.h"
-#include "sources/previewtrim.h"
-#include "sources/sourcefiledialog.h"
+#include "media/cvideoedit.h"
+#include "media/sourcefiledialog.h"
+#include "page/pagesources.h"
+#include "page/previewtrim.h"
+#include "pagefixture.h"
 
 #include <QFileSystemModel>
 #include <QListView>

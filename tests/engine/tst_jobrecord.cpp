@@ -1,6 +1,6 @@
 #include "engine/cellrepainter.h"
-#include "page/jobcelltext.h"
-#include "page/joblist.h"
+#include "engine/jobcelltext.h"
+#include "engine/joblist.h"
 
 #include <QTest>
 

@@ -97,7 +97,6 @@ public:
         chosenFolder.clear();
         openedUrls.clear();
         PageServices services;
-        services.skin = skin.get();
         services.notices = std::make_unique<RecordingNotices>(notices);
         services.powerOff = std::make_unique<CountingPowerOff>(powerOffs);
         services.chooseFolder = [this](QWidget *, const QString &) {
@@ -108,7 +107,7 @@ public:
             openedUrls.append(url);
             return true;
         };
-        outer = std::make_unique<COuterDlg>(std::move(services));
+        outer = std::make_unique<COuterDlg>(std::move(services), skin.get());
         outer->show();
         if (!QTest::qWaitForWindowExposed(outer.get()))
             return nullptr;

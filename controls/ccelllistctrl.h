@@ -1,7 +1,6 @@
 #pragma once
 
-#include "engine/cellrepainter.h"
-#include "page/cellinfo.h"
+#include "controls/cellinfo.h"
 
 #include <QTableView>
 #include <optional>
@@ -14,7 +13,7 @@ class CellListModel;
 // background, text, optional image and optional progress bar itself. Single selection, whole
 // rows, the selection always shown (in its no-focus colour when the list has no focus), no
 // hover effects and no focus rectangle.
-class CCellListCtrl : public QTableView, public CellRepainter
+class CCellListCtrl : public QTableView
 {
     Q_OBJECT
 
@@ -44,7 +43,7 @@ public:
     void SelectRow(int row);
     // Invalidates, without erasing, the cells of one column from firstRow to lastRow, limited
     // to the rows on screen. The next paint asks the provider for just those cells.
-    void RepaintCells(int firstRow, int lastRow, int column) override;
+    void RepaintCells(int firstRow, int lastRow, int column);
 
     // Resets the one record, fills row, column, selected, hot and imageList, and asks the
     // provider. The record stays the list's and is overwritten by the next request.

@@ -1,4 +1,4 @@
-#include "page/joblist.h"
+#include "engine/joblist.h"
 
 void JobList::resetProgress()
 {
