@@ -3,6 +3,7 @@
 #include "engine/cellrepainter.h"
 #include "page/cellinfo.h"
 
+#include <QElapsedTimer>
 #include <QTableView>
 #include <optional>
 
@@ -45,6 +46,11 @@ public:
     // Invalidates, without erasing, the cells of one column from firstRow to lastRow, limited
     // to the rows on screen. The next paint asks the provider for just those cells.
     void RepaintCells(int firstRow, int lastRow, int column) override;
+    // Scrolls just enough to show the whole row, unless the user has scrolled the list (wheel,
+    // scroll bar or keys) within the last UserScrollRespectMs: then the list stays where the
+    // user put it.
+    void ShowStartedRow(int row) override;
+    static constexpr qint64 UserScrollRespectMs = 3000;
 
     // Resets the one record, fills row, column, selected, hot and imageList, and asks the
     // provider. The record stays the list's and is overwritten by the next request.
@@ -66,6 +72,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void DrawCell(QPainter &painter, int row, int column, const QRect &cellRect);
@@ -82,4 +90,6 @@ private:
     const QList<QPixmap> *m_imageList = nullptr;
     CellInfo m_cellInfo;
     int m_selectionMark = -1;
+    // Since the user last scrolled the list; invalid until then.
+    QElapsedTimer m_userScrolled;
 };
