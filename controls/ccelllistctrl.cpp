@@ -5,9 +5,11 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolTip>
 #include <algorithm>
 #include <qdrawutil.h>
@@ -52,6 +54,10 @@ CCellListCtrl::CCellListCtrl(CellInfoProvider *provider, QWidget *parent)
                 if (!selected.isEmpty())
                     m_selectionMark = selected.indexes().first().row();
             });
+    // Only the user's own moves of a scroll bar trigger actions; the list's own scrolling
+    // changes the value alone.
+    for (QScrollBar *bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_userScrolled.start(); });
 }
 
 CCellListCtrl::~CCellListCtrl() = default;
@@ -111,6 +117,15 @@ void CCellListCtrl::SelectRow(int row)
     setFocus(Qt::OtherFocusReason);
     if (!viewport()->rect().intersects(CellRect(row, 0)))
         scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+void CCellListCtrl::ShowStartedRow(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    if (m_userScrolled.isValid() && m_userScrolled.elapsed() < UserScrollRespectMs)
+        return;
+    scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 
 void CCellListCtrl::RepaintCells(int firstRow, int lastRow, int column)
@@ -364,6 +379,18 @@ void CCellListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
     // would start editing or emit its own signals) is left out.
     QTableView::mousePressEvent(event);
     emit cellDoubleClicked(rowAt(event->position().toPoint().y()), event->button());
+}
+
+void CCellListCtrl::wheelEvent(QWheelEvent *event)
+{
+    m_userScrolled.start();
+    QTableView::wheelEvent(event);
+}
+
+void CCellListCtrl::keyPressEvent(QKeyEvent *event)
+{
+    m_userScrolled.start();
+    QTableView::keyPressEvent(event);
 }
 
 void CCellListCtrl::mouseMoveEvent(QMouseEvent *event)

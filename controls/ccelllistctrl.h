@@ -2,6 +2,7 @@
 
 #include "controls/cellinfo.h"
 
+#include <QElapsedTimer>
 #include <QTableView>
 #include <optional>
 
@@ -44,6 +45,11 @@ public:
     // Invalidates, without erasing, the cells of one column from firstRow to lastRow, limited
     // to the rows on screen. The next paint asks the provider for just those cells.
     void RepaintCells(int firstRow, int lastRow, int column);
+    // Scrolls just enough to show the whole row, unless the user has scrolled the list (wheel,
+    // scroll bar or keys) within the last UserScrollRespectMs: then the list stays where the
+    // user put it.
+    void ShowStartedRow(int row);
+    static constexpr qint64 UserScrollRespectMs = 3000;
 
     // Resets the one record, fills row, column, selected, hot and imageList, and asks the
     // provider. The record stays the list's and is overwritten by the next request.
@@ -65,6 +71,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void DrawCell(QPainter &painter, int row, int column, const QRect &cellRect);
@@ -81,4 +89,6 @@ private:
     const QList<QPixmap> *m_imageList = nullptr;
     CellInfo m_cellInfo;
     int m_selectionMark = -1;
+    // Since the user last scrolled the list; invalid until then.
+    QElapsedTimer m_userScrolled;
 };

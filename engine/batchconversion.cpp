@@ -30,6 +30,7 @@ BatchOutcome BatchConversion::RunJobs(int jobCount)
         // Jobs may have been removed from under a stopped batch's caller; never run past them.
         if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
             break;
+        m_state.ShowCurrentJob();
         if (m_state.jobs.copyOut(m_state.currentJobIndex).needsIntermediate == 1 && m_exporter) {
             m_exporter->ExportIntermediate(m_state.currentJobIndex);
             if (m_state.cancelRequested)

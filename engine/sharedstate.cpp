@@ -20,3 +20,9 @@ void SharedState::RepaintCells(int firstRow, int lastRow, int column) const
     if (repainter)
         repainter->RepaintCells(firstRow, lastRow, column);
 }
+
+void SharedState::ShowCurrentJob() const
+{
+    if (repainter)
+        repainter->ShowStartedRow(currentJobIndex);
+}

@@ -29,4 +29,6 @@ struct SharedState
     // Asks the job list to repaint the Progress cell of the current job.
     void RepaintProgressCell() const;
     void RepaintCells(int firstRow, int lastRow, int column) const;
+    // Asks the job list to bring the current job's row into view.
+    void ShowCurrentJob() const;
 };

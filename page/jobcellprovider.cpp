@@ -17,6 +17,11 @@ void JobCellProvider::RepaintCells(int firstRow, int lastRow, int column)
     m_list.RepaintCells(firstRow, lastRow, column);
 }
 
+void JobCellProvider::ShowStartedRow(int row)
+{
+    m_list.ShowStartedRow(row);
+}
+
 void JobCellProvider::GetCellInfo(CellInfo &info)
 {
     if (!m_state.jobs.isValidIndex(info.row))

@@ -16,6 +16,7 @@ public:
     JobCellProvider(const SharedState &state, CCellListCtrl &list);
 
     void RepaintCells(int firstRow, int lastRow, int column) override;
+    void ShowStartedRow(int row) override;
 
     void GetCellInfo(CellInfo &info) override;
 

@@ -62,6 +62,7 @@ void PageBatch::StartConverting()
     m_page.startButton()->hide();
     m_page.stopButton()->show();
     EnableProfileControls(false);
+    emit batchStarted();
     const BatchOutcome outcome = m_page.batchConversion().RunJobs(jobCount);
     EnableProfileControls(true);
     state.converting = 0;

@@ -38,6 +38,9 @@ public:
     static QString FailureText(int failed, int total, const QString &logPath);
 
 signals:
+    // `converting` has just become 1: from now on until batchUnwound the job list must not
+    // change.
+    void batchStarted();
     // The one place where a batch ends, once the notice or the shutdown has been decided and
     // before it is shown; a desktop notification belongs here.
     void batchEnded(int finished, int failed, int stopped);

@@ -8,6 +8,7 @@
 #include "media/videoediterror.h"
 #include "page/cmivarteldlg.h"
 #include "page/previewtrim.h"
+#include "page/sourcequeue.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,11 +18,14 @@ PageSources::PageSources(CMivartelDlg &page)
     : m_page(page)
     , m_chooseFiles(&SourceFileDialog::ChooseFiles)
     , m_folder(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation))
+    , m_queue(std::make_unique<SourceQueue>(page, *this))
 {
     // The current folder is the program's own by now: no place to look for videos.
     if (m_folder.isEmpty() || !QFileInfo(m_folder).isDir())
         m_folder = QDir::homePath();
 }
+
+PageSources::~PageSources() = default;
 
 void PageSources::OnAdd()
 {
@@ -32,26 +36,14 @@ void PageSources::OnAdd()
         AddSourcePaths(files);
 }
 
-int PageSources::AddSourcePaths(const QStringList &paths)
+void PageSources::AddSourcePaths(const QStringList &paths)
 {
-    QStringList refused;
-    int added = 0;
-    for (const QString &path : paths) {
-        // A notice of an earlier file may have let a batch start meanwhile.
-        if (m_page.converting())
-            break;
-        QString problem;
-        if (AddSourcePath(path, &problem))
-            ++added;
-        else
-            refused.append(QStringLiteral("%1: %2").arg(
-                QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), problem));
-    }
-    // One notice for all, after the others are in: nobody wants a box per file.
-    if (!refused.isEmpty())
-        m_page.notices().Show(
-            &m_page, UnreadableText(refused), QStringLiteral("Error"), QMessageBox::Critical);
-    return added;
+    m_queue->Enqueue(paths);
+}
+
+int PageSources::PendingCount() const
+{
+    return m_queue->pendingCount();
 }
 
 QString PageSources::UnreadableText(const QStringList &refused)
@@ -75,23 +67,37 @@ bool PageSources::AddSourcePath(const QString &path, QString *problem)
             *problem = error.reason();
         return false;
     }
+    ListSource(source, duration);
+    ShowLastJob();
+    return true;
+}
+
+void PageSources::ListSource(const QString &source, double duration)
+{
     m_folder = QFileInfo(source).absolutePath();
+    JobList &jobs = m_page.state().jobs;
+    jobs.append(ConversionJob::ForSource(source, duration));
+    m_page.jobList()->SetItemCount(jobs.count());
+}
+
+void PageSources::ShowLastJob()
+{
+    const JobList &jobs = m_page.state().jobs;
+    if (jobs.count() == 0)
+        return;
     // The video window takes the place of the picture once there is something to show.
     m_page.videoEdit()->show();
     m_page.fadeInPicture()->hide();
 
     PreviewTrim &trim = m_page.previewTrim();
-    JobList &jobs = m_page.state().jobs;
-    jobs.append(ConversionJob::ForSource(source, duration));
+    const ConversionJob job = jobs.copyOut(jobs.count() - 1);
     trim.SetSlider(0.0, 120.0, 0.0, 120.0);
     CCellListCtrl *list = m_page.jobList();
-    list->SetItemCount(jobs.count());
     list->RedrawItems(list->GetSelectionMark(), list->GetSelectionMark());
     m_page.selectedJobIndex = jobs.count() - 1;
-    trim.SetSlider(0.0, duration, 0.0, duration);
-    trim.ShowJobPicture(source, 1.0);
+    trim.SetSlider(0.0, job.endTime, 0.0, job.endTime);
+    trim.ShowJobPicture(job.sourcePath, 1.0);
     list->SelectRow(m_page.selectedJobIndex);
-    return true;
 }
 
 void PageSources::RemoveSelected()
@@ -118,6 +124,7 @@ void PageSources::RemoveAll()
 {
     if (m_page.converting())
         return;
+    m_queue->Clear();
     m_page.state().jobs.removeAll();
     m_page.jobList()->DeleteAllItems();
     ShowNoJob();

@@ -36,7 +36,7 @@ bool SourceDrop::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDropEvent *>(event);
-        if (!m_page.converting() && !LocalFiles(drag->mimeData()).isEmpty())
+        if (!LocalFiles(drag->mimeData()).isEmpty())
             drag->acceptProposedAction();
         else
             drag->ignore();
@@ -45,13 +45,13 @@ bool SourceDrop::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         const QStringList files = LocalFiles(drop->mimeData());
-        if (m_page.converting() || files.isEmpty()) {
+        if (files.isEmpty()) {
             drop->ignore();
             return true;
         }
         drop->acceptProposedAction();
-        QMetaObject::invokeMethod(
-            this, [this, files] { m_page.sources().AddSourcePaths(files); }, Qt::QueuedConnection);
+        // Returns at once; a notice about refused files comes later, never inside the drag.
+        m_page.sources().AddSourcePaths(files);
         return true;
     }
     default:

@@ -7,9 +7,8 @@ class CMivartelDlg;
 class QMimeData;
 
 // Files dropped on the page from a file manager: the local files among the dropped URLs are
-// added in their order as Add adds them; other URLs and folders are ignored, and nothing is
-// taken while a batch runs. The adding happens just after the drop has returned, so that a
-// notice never holds the file manager's drag open.
+// added in their order as Add adds them; other URLs and folders are ignored. During a batch
+// they are taken too, and added when it has ended.
 class SourceDrop : public QObject
 {
     Q_OBJECT

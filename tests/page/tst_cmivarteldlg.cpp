@@ -380,6 +380,58 @@ private slots:
             QCOMPARE(m.notices[0].caption, QStringLiteral("Information"));
     }
 
+    // Each job's row comes into view as the job starts, except while the user has scrolled the
+    // list (here in job 12) within the last 3 s. The sources are gone: each job fails at once.
+    void theRunningJobComesIntoView()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        QStringList doomed;
+        for (int i = 0; i < 16; ++i) {
+            doomed << m.scratch.filePath(QStringLiteral("clips/doomed%1.avi").arg(i));
+            QVERIFY(QFile::copy(m.Clip("clip0", 20), doomed.last()));
+        }
+        page->sources().AddSourcePaths(doomed);
+        QTRY_COMPARE(page->sources().PendingCount(), 0);
+        for (const QString &file : doomed)
+            QVERIFY(QFile::remove(file));
+        page->state().outputDirectory = m.OutputDir();
+        CCellListCtrl *list = page->jobList();
+        list->scrollToTop();
+        const auto shown
+            = [list](int row) { return list->viewport()->rect().contains(list->CellRect(row, 0)); };
+
+        // At each job's start: its row in view, or the top row while the wheel counts; starts
+        // too near the 3 s limit to tell are left out.
+        QList<bool> asExpected;
+        int startsLeftAlone = 0;
+        QElapsedTimer sinceWheel;
+        int lastJob = -1;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            const int job = page->state().currentJobIndex;
+            if (!page->converting() || job == lastJob)
+                return;
+            lastJob = job;
+            const qint64 since = sinceWheel.isValid() ? sinceWheel.elapsed() : 9999;
+            if (since < 2800)
+                ++startsLeftAlone;
+            if (since < 2800 || since > 3200)
+                asExpected << shown(since < 2800 ? 0 : job);
+            if (job == 11) {
+                const QPointF at(10, 10);
+                QWheelEvent wheel(at, at, {}, {0, 1200}, {}, {}, Qt::NoScrollPhase, false);
+                QCoreApplication::sendEvent(list->viewport(), &wheel);
+                sinceWheel.start();
+            }
+        });
+        poll.start(0);
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        poll.stop();
+        QVERIFY(!asExpected.contains(false));
+        QVERIFY(asExpected.size() >= 12 && startsLeftAlone > 0);
+    }
+
     void colorsCellsByRowParity()
     {
         CMivartelDlg *page = m.Open();

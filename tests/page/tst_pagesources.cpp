@@ -7,12 +7,16 @@
 #include "media/sourcefiledialog.h"
 #include "page/pagesources.h"
 #include "page/previewtrim.h"
+#include "page/sourcequeue.h"
 #include "pagefixture.h"
 
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,6 +54,32 @@ bool PictureDone(CMivartelDlg *page)
 {
     return QTest::qWaitFor([page] { return !page->videoEdit()->isPlaying(); }, 10000)
            && !page->framePreviewing;
+}
+
+// Every file handed over has been listed or refused.
+bool Settled(CMivartelDlg *page)
+{
+    return QTest::qWaitFor([page] { return page->sources().PendingCount() == 0; }, 10000);
+}
+
+QStringList SourcePaths(CMivartelDlg *page)
+{
+    QStringList paths;
+    for (int i = 0; i < page->state().jobs.count(); ++i)
+        paths << page->state().jobs.copyOut(i).sourcePath;
+    return paths;
+}
+
+// True when the page accepts the drag.
+bool Drop(CMivartelDlg *page, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(page, &enter);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(page, &dropped);
+    return enter.isAccepted();
 }
 
 } // namespace
@@ -109,6 +139,7 @@ private slots:
         CMivartelDlg *page = Open({a, b});
         QVERIFY(page);
         QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        QVERIFY(Settled(page));
         QCOMPARE(page->state().jobs.count(), 2);
         QCOMPARE(page->selectedJobIndex, 1);
         QVERIFY(page->videoEdit()->isVisible() && !page->fadeInPicture()->isVisible());
@@ -347,6 +378,7 @@ private slots:
         CMivartelDlg *page = Open(chosen);
         QVERIFY(page);
         QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        QVERIFY(Settled(page));
         QCOMPARE(page->state().jobs.count(), added);
         QCOMPARE(m.notices.size(), named.isEmpty() ? 0 : 1);
         if (named.isEmpty())
@@ -356,31 +388,21 @@ private slots:
     }
 
     // Two local files among a folder and a web address are added in order; during a batch no
-    // drop, button, key or drag changes a job.
+    // button, key or drag changes a job.
     void dropsAndABatchInProgress()
     {
         CMivartelDlg *page = Open({a});
         QVERIFY(page);
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(b),
+        QVERIFY(Drop(page,
+                     {QUrl::fromLocalFile(b),
                       QUrl::fromLocalFile(m.scratch.path()),
                       QUrl("https://example.org/c.mp4"),
-                      QUrl::fromLocalFile(a)});
-        const auto drop = [&] {
-            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
-            QCoreApplication::sendEvent(page, &enter);
-            QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QCoreApplication::sendEvent(page, &dropped);
-            return enter.isAccepted();
-        };
-        QVERIFY(drop());
+                      QUrl::fromLocalFile(a)}));
         QTRY_COMPARE(page->state().jobs.count(), 2);
-        QCOMPARE(page->state().jobs.copyOut(0).sourcePath, b);
-        QCOMPARE(page->state().jobs.copyOut(1).sourcePath, a);
+        QCOMPARE(SourcePaths(page), (QStringList{b, a}));
         QVERIFY(PictureDone(page));
 
         page->state().converting = 1;
-        QVERIFY(!drop());
         QTest::mouseClick(page->addButton(), Qt::LeftButton);
         ClickRow(page, 0);
         QTest::keyClick(page->jobList(), Qt::Key_Home);
@@ -393,6 +415,88 @@ private slots:
         QCOMPARE(page->state().jobs.count(), 2);
         QCOMPARE(page->selectedJobIndex, 1);
         QCOMPARE(page->state().jobs.copyOut(1).beginTime, 0.0);
+    }
+
+    // 300 files, two of them refused: listed a few at a time while the event loop turns, in
+    // the order given, with a count under the list while they come and one notice at the end.
+    void manyFilesAreListedInStepsInOrder()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        QVERIFY(QDir().mkpath(m.scratch.filePath("many")));
+        QStringList files;
+        for (int i = 0; i < 300; ++i) {
+            files << m.scratch.filePath(QStringLiteral("many/%1.avi").arg(i));
+            QVERIFY(QFileInfo::exists(files.last()) || QFile::link(a, files.last()));
+        }
+        files[120] = broken;
+        files[240] = m.scratch.filePath("many/gone.avi");
+        QStringList listed = files;
+        listed.removeAt(240);
+        listed.removeAt(120);
+
+        QList<int> seen; // the job count at each turn of the event loop
+        QTimer turns;
+        connect(&turns, &QTimer::timeout, this, [&] { seen << page->state().jobs.count(); });
+        turns.start(0);
+        page->sources().AddSourcePaths(files);
+        QCOMPARE(page->state().jobs.count(), 0);
+        QLabel *count = page->sources().queue().countLabel();
+        QVERIFY(count->isVisible());
+        QCOMPARE(count->text(), QStringLiteral("Adding files: 300 to go"));
+        QVERIFY(Settled(page));
+        turns.stop();
+
+        QCOMPARE(SourcePaths(page), listed);
+        QVERIFY(!count->isVisible());
+        QSet<int> between;
+        for (const int jobs : seen)
+            if (jobs > 0 && jobs < listed.size())
+                between << jobs;
+        QVERIFY2(between.size() >= 3, qPrintable(QString::number(between.size())));
+        QCOMPARE(page->selectedJobIndex, listed.size() - 1);
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
+        QCOMPARE(m.notices[0].text.split('\n').mid(1),
+                 (QStringList{broken + ": cannot be read as video or audio",
+                              files[240] + ": no such file"}));
+    }
+
+    // Files that come while a batch runs (still being added when Start was pressed, or
+    // dropped meanwhile) wait, counted, and are listed after it in the order they came.
+    void filesArrivingDuringABatchWaitForItsEnd()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        const QString shortClip = m.Clip("short", 1);
+        QVERIFY(page->sources().AddSourcePath(shortClip));
+        page->state().outputDirectory = m.OutputDir();
+        QLabel *count = page->sources().queue().countLabel();
+        int mostJobs = 0;
+        QString countDuringBatch;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (!page->converting())
+                return;
+            if (countDuringBatch.isEmpty()) {
+                Drop(page, {QUrl::fromLocalFile(sound)});
+                countDuringBatch = count->isVisible() ? count->text() : QStringLiteral("hidden");
+            }
+            mostJobs = std::max(mostJobs, page->state().jobs.count());
+        });
+        poll.start(5);
+        page->sources().AddSourcePaths({b, a});
+        // Before the event loop has had a turn to list them.
+        page->StartConverting();
+        poll.stop();
+
+        QCOMPARE(mostJobs, 1);
+        QCOMPARE(countDuringBatch, QStringLiteral("Files to add when converting ends: 3"));
+        QVERIFY(Settled(page));
+        QCOMPARE(SourcePaths(page), (QStringList{shortClip, b, a, sound}));
+        QCOMPARE(page->state().jobs.copyOut(0).finished, 1);
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Information"));
     }
 
     // The dialog lists media files whatever the letter case of their extension.
