@@ -2,6 +2,7 @@
 #include "controls/cimagebutton.h"
 #include "engine/mediaduration.h"
 #include "page/ccelllistctrl.h"
+#include "page/pagebatch.h"
 #include "page/pagefixture.h"
 #include "sources/crangeslider.h"
 #include "sources/cvideoedit.h"
@@ -356,6 +357,30 @@ private slots:
         QTest::mouseClick(page->startButton(), Qt::LeftButton);
         // The profile's 15 fps picture may end a frame past each end of the range.
         QVERIFY(qAbs(OutputLength(m.OutputDir() + "eight.3gp") - 5.0) < 0.15);
+    }
+
+    // A clip under a second shows its end as 00:00:01 and converts whole; with its thumbs
+    // together Start refuses it by name, and writes nothing.
+    void subSecondClipAndAnEmptyRange()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page && page->sources().AddSourcePath(m.Clip("blink", 0.6)));
+        QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString("00:00:01"));
+        page->state().outputDirectory = m.OutputDir();
+        m.ClearOutput();
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QVERIFY(qAbs(OutputLength(m.OutputDir() + "blink.3gp") - 0.6) < 0.15);
+
+        QVERIFY(PictureDone(page));
+        Drag(page->rangeSlider(), 6, 220); // the left thumb onto the right one
+        QCOMPARE(page->state().jobs.copyOut(0).beginTime, page->state().jobs.copyOut(0).endTime);
+        m.ClearOutput();
+        m.notices.clear();
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
+        QCOMPARE(m.notices[0].text, PageBatch::EmptyRangeText({"blink.avi"}));
+        QVERIFY(m.OutputFiles().isEmpty());
     }
 
     // Every source that cannot be measured is named with its reason in one notice; the
