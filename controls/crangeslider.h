@@ -31,6 +31,8 @@ public:
     double UpperBound() const { return m_upperBound; }
     double LeftPos() const { return m_leftPos; }
     double RightPos() const { return m_rightPos; }
+    // A mouse drag is under way: its changes are not a key's.
+    bool IsDragging() const { return m_dragging; }
     // Where the thumbs were last painted; empty before the first paint.
     QRect LeftThumbRect() const { return m_leftThumbRect; }
     QRect RightThumbRect() const { return m_rightThumbRect; }

@@ -38,6 +38,16 @@ QString ExpandArgument(const QString &argument, const std::array<Variable, 6> &v
     return result;
 }
 
+// Whole seconds from the second the begin falls in to the one the end reaches: the encoder gets
+// the whole range the time cells show, and an end at a fraction (a source's own length) reaches
+// it. The tolerance keeps float noise on a whole-second end from adding a second.
+double RangeLength(double begin, double end)
+{
+    if (!(end > begin))
+        return 0.0;
+    return std::ceil(end - 1e-6) - std::floor(begin);
+}
+
 } // namespace
 
 QString ClockTime(double seconds)
@@ -126,7 +136,7 @@ QStringList ExpandCommand(const QString &commandTemplate,
     const std::array<Variable, 6> variables{{
         {QLatin1String("$INPUT_FILE"), fromIntermediate ? job.intermediatePath : job.sourcePath},
         {QLatin1String("$START"), start},
-        {QLatin1String("$LENGTH"), ClockTime(job.endTime - job.beginTime)},
+        {QLatin1String("$LENGTH"), ClockTime(RangeLength(job.beginTime, job.endTime))},
         {QLatin1String("$TIMESTAMP"), TimestampText(now)},
         {QLatin1String("$OUTPUT_DIR"), outputDirectory},
         {QLatin1String("$OUTPUT_FILE"), job.outputName},

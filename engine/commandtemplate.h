@@ -21,7 +21,8 @@ QStringList SplitCommandLine(const QString &commandLine);
 
 // Splits the template into arguments, then replaces the variables inside each argument in one
 // left-to-right pass. A substituted value is never split or expanded again, whatever it holds.
-// outputDirectory ends with "/". The first element is the program.
+// outputDirectory ends with "/". The first element is the program. $START is the begin cut to
+// a whole second, $LENGTH runs from there to the end rounded up to a whole second.
 QStringList ExpandCommand(const QString &commandTemplate,
                           const ConversionJob &job,
                           const QString &outputDirectory,

@@ -71,7 +71,8 @@ QString CellTextOf(const ConversionJob &job, int column, int outputType)
     case JobColumn::BeginTime:
         return ClockTime(job.beginTime);
     case JobColumn::EndTime:
-        return ClockTime(job.endTime);
+        // A clip under a second converts whole; "00:00:00" would read as nothing to convert.
+        return ClockTime(job.endTime > 0.0 && job.endTime < 1.0 ? 1.0 : job.endTime);
     case JobColumn::Output:
         if (!IsValidOutputType(outputType))
             return {};

@@ -17,7 +17,8 @@ struct ProgressCell
 // while the first pass runs, or the word of the stage.
 ProgressCell ProgressCellOf(const ConversionJob &job);
 // The text of column 0 to 3 ("Source", "Begin Time", "End Time", "Output"); the Output
-// column follows the chosen output type and is empty when there is none.
+// column follows the chosen output type and is empty when there is none. An end between 0 and
+// 1 s shows as 00:00:01.
 QString CellTextOf(const ConversionJob &job, int column, int outputType);
 // Whole percent of the range that the encoder has reached, 100 from 99 on, 0 for an empty range
 // or a time before its start.

@@ -14,4 +14,7 @@ struct MediaStreams
 
     // Nothing when FFmpeg cannot open the file.
     static std::optional<MediaStreams> Probe(const QString &path);
+    // When the picture track's last frame begins (seconds from the file's start), read from
+    // the packets near the end; nothing without a picture track or a time on its packets.
+    static std::optional<double> LastVideoFrame(const QString &path);
 };

@@ -1,10 +1,12 @@
 #include "media/cvideoedit.h"
 
 #include "engine/mediaduration.h"
+#include "engine/mediastreams.h"
 #include "media/videoediterror.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
+#include <QFileInfo>
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QPainter>
@@ -73,6 +75,7 @@ void CVideoEdit::ClearTimeline()
     StopPlayback();
     m_exporter.ClearTimeline();
     m_picture = QImage();
+    m_pictureUs = -1;
     update();
 }
 
@@ -121,12 +124,21 @@ void CVideoEdit::PlayRange(int index)
     const TimelineRange &range = m_playList.at(index);
     m_startUs = Microseconds(range.start);
     m_stopUs = Microseconds(range.stop);
+    // The player decodes nothing from a position inside or past the picture track's last
+    // frame (the file's end, or sound that lasts longer than the picture), which would leave
+    // the window black; a still picture there is that last frame. It is looked up before the
+    // seek: sent back once it has reached the end, the player does not always deliver it.
+    if (range.length() <= 0.0 && range.hasStream) {
+        const std::optional<qint64> last = LastFrameOf(range.file);
+        if (last && *last < m_startUs)
+            m_startUs = m_stopUs = *last;
+    }
     const QUrl url = QUrl::fromLocalFile(range.file);
     if (m_player->source() != url)
         m_player->setSource(url);
     if (m_audio)
         m_audio->setMuted(!m_playSound.at(index));
-    m_player->setPosition(qint64(range.start * 1000.0));
+    m_player->setPosition(m_startUs / 1000);
     m_player->play();
     m_watchdog.start(int(range.length() * 1000.0) + WatchdogSlackMs);
 }
@@ -151,6 +163,7 @@ void CVideoEdit::OnVideoFrame(const QVideoFrame &frame)
     QImage picture = frame.toImage();
     if (!picture.isNull()) {
         m_picture = std::move(picture);
+        m_pictureUs = frame.startTime();
         update();
         emit PictureShown();
     }
@@ -188,6 +201,18 @@ void CVideoEdit::FinishPlayback()
     m_playing = false;
     m_player->pause();
     emit PlaybackFinished(double(m_player->position()) / 1000.0);
+}
+
+std::optional<qint64> CVideoEdit::LastFrameOf(const QString &file)
+{
+    const QDateTime stamp = QFileInfo(file).lastModified();
+    if (file != m_lastFrameFile || stamp != m_lastFrameFileStamp) {
+        m_lastFrameFile = file;
+        m_lastFrameFileStamp = stamp;
+        const std::optional<double> last = MediaStreams::LastVideoFrame(file);
+        m_lastFrameUs = last ? std::optional<qint64>(Microseconds(*last)) : std::nullopt;
+    }
+    return m_lastFrameUs;
 }
 
 QSize CVideoEdit::sizeHint() const

@@ -3,9 +3,12 @@
 #include "engine/compressorlist.h"
 #include "engine/timelineexporter.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+
+#include <optional>
 
 class QAudioOutput;
 class QMediaPlayer;
@@ -37,8 +40,8 @@ public:
     bool AddVideoRange(const QString &file, double start, double stop, short track = 0);
     bool AddAudioRange(const QString &file, double start, double stop);
     // Plays the timeline's ranges one after another in the window; PlaybackFinished follows
-    // once the last has played (a range of no length shows its picture and ends). False when
-    // the timeline is empty.
+    // once the last has played (a range of no length shows its picture and ends; at or past the
+    // picture track's last frame, that frame). False when the timeline is empty.
     bool Play();
     // Stops at once; the picture shown stays. No PlaybackFinished follows.
     void StopPlayback();
@@ -60,6 +63,8 @@ public:
     // The export half, for the intermediate transcode of the batch.
     TimelineExporter &exporter() { return m_exporter; }
     bool isPlaying() const { return m_playing; }
+    // When the frame in the window begins (seconds into its file); -1 while it shows none.
+    double pictureTime() const { return m_pictureUs < 0 ? -1.0 : double(m_pictureUs) / 1e6; }
 
     QSize sizeHint() const override;
 
@@ -80,6 +85,8 @@ private:
     void OnPosition(qint64 milliseconds);
     void ReachedStop(qint64 microseconds);
     void FinishPlayback();
+    // The start (microseconds) of the file's last picture, measured once per file and change.
+    std::optional<qint64> LastFrameOf(const QString &file);
     QRect PictureRect() const;
 
     TimelineExporter m_exporter;
@@ -87,6 +94,7 @@ private:
     QVideoSink *m_sink = nullptr;
     QAudioOutput *m_audio = nullptr; // only where the machine has an audio output
     QImage m_picture;
+    qint64 m_pictureUs = -1;
     QList<TimelineRange> m_playList;
     QList<bool> m_playSound;
     int m_playIndex = -1;
@@ -94,4 +102,7 @@ private:
     qint64 m_startUs = 0;
     qint64 m_stopUs = 0;
     QTimer m_watchdog;
+    QString m_lastFrameFile;
+    QDateTime m_lastFrameFileStamp;
+    std::optional<qint64> m_lastFrameUs;
 };

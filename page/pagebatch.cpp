@@ -43,7 +43,7 @@ void PageBatch::StartConverting()
             &m_page, NoOutputDirectoryText, QStringLiteral("Error"), QMessageBox::NoIcon);
         return;
     }
-    if (!CheckOutputDirectory())
+    if (!CheckOutputDirectory() || !CheckRanges(jobCount))
         return;
     state.outputType = m_page.outputTypeBox()->currentIndex();
     state.selectedProfile = m_page.profileList()->currentRow();
@@ -86,6 +86,33 @@ bool PageBatch::CheckOutputDirectory()
                           QStringLiteral("Error"),
                           QMessageBox::NoIcon);
     return false;
+}
+
+bool PageBatch::CheckRanges(int jobCount)
+{
+    const JobList &jobs = m_page.state().jobs;
+    QStringList empty;
+    for (int i = 0; i < jobCount; ++i) {
+        const ConversionJob job = jobs.copyOut(i);
+        if (!(job.endTime > job.beginTime))
+            empty.append(QFileInfo(job.sourcePath).fileName());
+    }
+    if (empty.isEmpty())
+        return true;
+    m_page.notices().Show(
+        &m_page, EmptyRangeText(empty), QStringLiteral("Error"), QMessageBox::NoIcon);
+    return false;
+}
+
+QString PageBatch::EmptyRangeText(const QStringList &names)
+{
+    if (names.size() == 1)
+        return QStringLiteral(
+                   "  The range of this job is empty; move its end past its begin:   \n%1")
+            .arg(names[0]);
+    return QStringLiteral(
+               "  The ranges of these jobs are empty; move their ends past their begins:   \n%1")
+        .arg(names.join(QLatin1Char('\n')));
 }
 
 void PageBatch::EndBatch(const BatchOutcome &outcome)

@@ -34,6 +34,8 @@ public:
     // The output type box, the profile list and the shutdown box.
     void EnableProfileControls(bool enable);
 
+    // The notice naming the jobs (file names) whose end is not after their begin.
+    static QString EmptyRangeText(const QStringList &names);
     // The notice of a batch in which some jobs failed.
     static QString FailureText(int failed, int total, const QString &logPath);
 
@@ -49,6 +51,8 @@ signals:
 
 private:
     bool CheckOutputDirectory();
+    // An empty range would reach ffmpeg as "-t 00:00:00", which converts to the source's end.
+    bool CheckRanges(int jobCount);
     void EndBatch(const BatchOutcome &outcome);
 
     CMivartelDlg &m_page;

@@ -11,6 +11,9 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <cmath>
+
 PreviewTrim::PreviewTrim(CMivartelDlg &page)
     : m_page(page)
 {}
@@ -60,10 +63,10 @@ void PreviewTrim::ShowPicture(const QString &file, double seconds)
         const double duration = video->GetMediaDuration(file);
         video->ClearTimeline();
         video->SetColorDepth(24);
-        if (duration < seconds)
-            video->AddVideoRange(file, 1.0, 1.0, 0);
-        else
-            video->AddVideoRange(file, seconds, seconds + 1.0, 0);
+        // A range of no length leaves the frame of that time in the window; a longer one would
+        // play on and leave a later frame.
+        const double at = duration < seconds ? std::min(1.0, duration) : seconds;
+        video->AddVideoRange(file, at, at, 0);
         video->Play();
     } catch (const VideoEditError &) {
         // No picture, and nothing to tell; but no playback will end either.
@@ -85,7 +88,11 @@ void PreviewTrim::OnRangeChanged(int wParam, int lParam)
         return;
     JobList &jobs = m_page.state().jobs;
     ConversionJob job = jobs.copyOut(mark);
-    m_page.rangeSlider()->GetPositions(job.beginTime, job.endTime);
+    CRangeSlider *slider = m_page.rangeSlider();
+    // A drag's steps are left as they are: the cells show their whole seconds meanwhile.
+    if (lParam != 0 || !slider->IsDragging())
+        SnapSlider(wParam, job.beginTime, job.endTime, lParam == 0);
+    slider->GetPositions(job.beginTime, job.endTime);
     jobs.replace(mark, job);
     m_page.jobList()->RepaintCells(m_page.selectedJobIndex, mark, JobColumn::BeginTime);
     m_page.jobList()->RepaintCells(m_page.selectedJobIndex, mark, JobColumn::EndTime);
@@ -95,6 +102,40 @@ void PreviewTrim::OnRangeChanged(int wParam, int lParam)
         ShowPicture(job.sourcePath, job.beginTime);
     else if (wParam == CRangeSlider::RightThumb)
         ShowPicture(job.sourcePath, job.endTime);
+}
+
+void PreviewTrim::SnapSlider(int part, double oldBegin, double oldEnd, bool byKey)
+{
+    CRangeSlider *slider = m_page.rangeSlider();
+    const double upper = slider->UpperBound();
+    // A source under a second converts whole; there is no whole second to put a thumb on.
+    if (upper < 1.0)
+        return;
+    double begin = 0.0;
+    double end = 0.0;
+    slider->GetPositions(begin, end);
+    // Down to the second the cell shows. A key moves a thumb by a pixel, often less than a
+    // second: it goes on to the next whole second instead, or the key would never move it.
+    const auto whole = [byKey, upper](double position, double old) {
+        return std::min(byKey && position > old ? std::ceil(position) : std::floor(position),
+                        upper);
+    };
+    // The source's own end stays exact, so that the output reaches it.
+    end = end >= upper ? upper : whole(end, oldEnd);
+    begin = whole(begin, oldBegin);
+    // An empty range would convert nothing; the end that moved gives way first.
+    if (end - begin < 1.0) {
+        if (part == CRangeSlider::LeftThumb) {
+            begin = std::max(0.0, std::floor(end - 1.0));
+            end = std::max(end, begin + 1.0);
+        } else {
+            end = std::min(upper, begin + 1.0);
+            begin = std::min(begin, std::floor(end - 1.0));
+        }
+    }
+    m_page.sliderUpdating = 1;
+    slider->SetPositions(begin, end);
+    m_page.sliderUpdating = 0;
 }
 
 void PreviewTrim::Preview()

@@ -15,9 +15,10 @@ public:
     // Shows job `index` (the caller has set selectedJobIndex): its range on the slider, its
     // picture at its begin, its row selected. Nothing for an index outside the list.
     void SelectJob(int index);
-    // Shows the picture of the file at `seconds` (at 1 s when that lies beyond the file's
-    // end): a one-second playback that stops on its own. Dropped while an earlier picture is
-    // still playing; a file that cannot be read shows nothing and blocks no later picture.
+    // Shows the frame of the file at `seconds` (at 1 s, or the end of a shorter file, when that
+    // lies beyond the file's end): a playback of no length that stops on its own. Dropped while
+    // an earlier picture is still playing; a file that cannot be read shows nothing and blocks
+    // no later picture.
     void ShowPicture(const QString &file, double seconds);
     // The picture of a job that has just become the selected one: a picture of another job
     // still playing is stopped first, so that the video area never shows the wrong job.
@@ -26,7 +27,8 @@ public:
     void SetSlider(double lower, double upper, double left, double right);
 
     // The slider's notification: trims the job at the list's selection mark and repaints its
-    // time cells; at the end of a drag (lParam 1) shows the picture of the dragged end.
+    // time cells. At the end of a drag (lParam 1) and after a key, the thumbs are put on whole
+    // seconds, as the cells show them; a drag's end then shows the picture of the dragged end.
     void OnRangeChanged(int wParam, int lParam);
     // Preview (button 1054): plays the selected job's range with its sound.
     void Preview();
@@ -44,6 +46,8 @@ public:
 private:
     // The job at the list's selection mark, -1 when the mark is no job.
     int MarkedJob() const;
+    // Puts the thumbs on whole seconds, at least one apart; see OnRangeChanged.
+    void SnapSlider(int part, double oldBegin, double oldEnd, bool byKey);
 
     CMivartelDlg &m_page;
     int m_fullPreview = 0;

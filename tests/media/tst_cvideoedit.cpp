@@ -18,8 +18,9 @@ class TestCVideoEdit : public QObject
 
 private:
     QTemporaryDir m_media;
-    QString m_clip;     // 8 s testsrc 320x240 with a tone
-    QString m_realClip; // the same as RealMedia, which the page previews as well
+    QString m_clip;         // 8 s testsrc 320x240 with a tone
+    QString m_realClip;     // the same as RealMedia, which the page previews as well
+    QString m_shortPicture; // 8 s of sound, 7 s of picture
 
     // The picture ffmpeg itself decodes at t, at the widget's size.
     QImage Reference(double seconds, const QString &clip = {}) const
@@ -93,6 +94,8 @@ private slots:
         QVERIFY2(
             TestMedia::MakeClip(m_realClip, 8, {"-c:v", "rv20", "-c:a", "ac3", "-f", "rm"}, &log),
             qPrintable(log));
+        m_shortPicture = m_media.filePath("short.mp4");
+        QVERIFY(TestMedia::MakeClip(m_shortPicture, 8, {"-vf", "trim=end=7", "-c:v", "mpeg4"}));
     }
 
     void durationAndUnreadableFiles()
@@ -205,6 +208,32 @@ private slots:
         QVERIFY(finished.wait(3000));
         const QImage shown = edit.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY(Difference(shown, Reference(1.0)) < Difference(shown, Reference(5.0)));
+    }
+
+    // A range of no length at or past the picture's last frame leaves that frame (its number
+    // at 25 fps) rather than a black window.
+    void stillPictureAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("shortPicture");
+        QTest::addColumn<double>("at");
+        QTest::addColumn<int>("frame");
+        QTest::newRow("inside the last frame") << false << 7.99 << 199;
+        QTest::newRow("the clip's end") << false << 8.0 << 199;
+        QTest::newRow("sound past the picture") << true << 7.5 << 174;
+        QTest::newRow("end of the longer sound") << true << 8.0 << 174;
+    }
+    void stillPictureAtTheEnd()
+    {
+        QFETCH(bool, shortPicture);
+        QFETCH(double, at);
+        CVideoEdit edit;
+        edit.resize(320, 240);
+        edit.show();
+        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        QVERIFY(edit.AddVideoRange(shortPicture ? m_shortPicture : m_clip, at, at, 0));
+        QVERIFY(edit.Play() && finished.wait(5000));
+        QTEST(qRound(edit.pictureTime() * 25), "frame");
+        QVERIFY(!AllBlack(edit.grab().toImage().convertToFormat(QImage::Format_RGB32)));
     }
 
     // The export of the widget is the engine's; its events come through the widget.

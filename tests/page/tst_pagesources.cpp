@@ -5,6 +5,7 @@
 #include "engine/mediaduration.h"
 #include "media/cvideoedit.h"
 #include "media/sourcefiledialog.h"
+#include "page/pagebatch.h"
 #include "page/pagesources.h"
 #include "page/previewtrim.h"
 #include "page/sourcequeue.h"
@@ -82,6 +83,17 @@ bool Drop(CMivartelDlg *page, const QList<QUrl> &urls)
     return enter.isAccepted();
 }
 
+// The still left in the video window is the frame at `seconds`, within a frame (25 fps).
+bool PictureAt(CMivartelDlg *page, double seconds)
+{
+    return PictureDone(page) && qAbs(page->videoEdit()->pictureTime() - seconds) < 0.041;
+}
+
+double OutputLength(const QString &file)
+{
+    return TestMedia::ProbeValues(file, "format=duration", "duration").value(0).toDouble();
+}
+
 } // namespace
 
 class TestPageSources : public QObject
@@ -143,15 +155,16 @@ private slots:
         QCOMPARE(page->state().jobs.count(), 2);
         QCOMPARE(page->selectedJobIndex, 1);
         QVERIFY(page->videoEdit()->isVisible() && !page->fadeInPicture()->isVisible());
-        QCOMPARE(PictureRange(page), (QList<double>{1.0, 2.0}));
-        QVERIFY(PictureDone(page));
+        QCOMPARE(PictureRange(page), (QList<double>{1.0, 1.0}));
+        QVERIFY(PictureAt(page, 1.0));
         ClickRow(page, 0);
         QCOMPARE(page->selectedJobIndex, 0);
         QCOMPARE(SliderOf(page), (QList<double>{0, durA, 0, durA}));
-        QVERIFY(PictureDone(page));
+        QVERIFY(PictureAt(page, 0.0));
 
         CRangeSlider *slider = page->rangeSlider();
-        const double s = durA / (slider->width() - 26);
+        // Each release puts the thumbs on the whole seconds the cells show (the source's own
+        // end stays exact) and leaves the frame of the released end in the window.
         struct Step
         {
             int part, dx;
@@ -159,9 +172,11 @@ private slots:
             const char *beginCell, *endCell;
         };
         const Step steps[] = {
-            {CRangeSlider::LeftThumb, 65, 65 * s, durA, "00:00:06", "00:00:20"},
-            {CRangeSlider::RightThumb, -55, 65 * s, 143 * s, "00:00:06", "00:00:14"},
-            {CRangeSlider::MiddleBar, -30, 35 * s, 113 * s, "00:00:03", "00:00:11"},
+            {CRangeSlider::LeftThumb, 65, 6, durA, "00:00:06", "00:00:20"},
+            {CRangeSlider::RightThumb, -55, 6, 14, "00:00:06", "00:00:14"},
+            {CRangeSlider::RightThumb, 90, 6, durA, "00:00:06", "00:00:20"},
+            {CRangeSlider::RightThumb, -55, 6, 14, "00:00:06", "00:00:14"},
+            {CRangeSlider::MiddleBar, -30, 2, 10, "00:00:02", "00:00:10"},
         };
         for (const Step &step : steps) {
             const QRect l = slider->LeftThumbRect(), r = slider->RightThumbRect();
@@ -170,16 +185,22 @@ private slots:
                                                                      : (l.right() + r.left()) / 2;
             Drag(slider, from, from + step.dx);
             const ConversionJob job = page->state().jobs.copyOut(0);
-            QVERIFY(qAbs(job.beginTime - step.begin) <= s && qAbs(job.endTime - step.end) <= s);
+            QCOMPARE(job.beginTime, step.begin);
+            QCOMPARE(job.endTime, step.end);
             QCOMPARE(job.beginTime, slider->LeftPos());
             QCOMPARE(job.endTime, slider->RightPos());
             QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString(step.beginCell));
             QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString(step.endCell));
             const double at = step.part == CRangeSlider::RightThumb ? job.endTime : job.beginTime;
-            QCOMPARE(PictureRange(page), (QList<double>{at, at + 1.0}));
-            QVERIFY(PictureDone(page));
+            QCOMPARE(PictureRange(page), (QList<double>{at, at}));
+            // At the source's end, its last frame (the clip's last 0.04 s is that frame).
+            QVERIFY(PictureAt(page, at == durA ? durA - 0.04 : at));
         }
         QCOMPARE(page->state().jobs.copyOut(1).endTime, durB); // the other job is untouched
+        // A key moves the range on to the next whole seconds.
+        QTest::keyClick(slider, Qt::Key_Right);
+        QCOMPARE(SliderOf(page), (QList<double>{0, durA, 3, 11}));
+        QCOMPARE(page->state().jobs.copyOut(0).endTime, 11.0);
         // The next dialog opens where the last source came from.
         QTest::mouseClick(page->addButton(), Qt::LeftButton);
         QCOMPARE(folders.size(), 2);
@@ -297,8 +318,8 @@ private slots:
 
         ClickRow(page, 0);
         Drag(page->rangeSlider(), 6, 50);
-        QVERIFY(page->state().jobs.copyOut(0).beginTime > 4.0);
-        QCOMPARE(PictureRange(page), (QList<double>{0.0, 1.0})); // still the selection's picture
+        QCOMPARE(page->state().jobs.copyOut(0).beginTime, 4.0);
+        QCOMPARE(PictureRange(page), (QList<double>{0.0, 0.0})); // still the selection's picture
         QVERIFY(PictureDone(page));
 
         QVERIFY(QFile::remove(doomed));
@@ -311,7 +332,7 @@ private slots:
         QCOMPARE(m.notices.size(), 1);
         QVERIFY(m.notices[0].text.contains(doomed));
         ClickRow(page, 1);
-        QCOMPARE(PictureRange(page), (QList<double>{0.0, 1.0}));
+        QCOMPARE(PictureRange(page), (QList<double>{0.0, 0.0}));
         QCOMPARE(page->videoEdit()->exporter().videoRanges()[0].file, b);
     }
 
@@ -330,7 +351,7 @@ private slots:
         Drag(page->rangeSlider(), 6, 100);
         QVERIFY(PictureDone(page));
         const double begin = page->state().jobs.copyOut(1).beginTime;
-        QVERIFY(begin > 1.0);
+        QCOMPARE(begin, 1.0);
         for (const bool stop : {false, true}) {
             QTest::mouseClick(page->previewButton(), Qt::LeftButton);
             QVERIFY(page->videoEdit()->isPlaying());
@@ -346,6 +367,51 @@ private slots:
         QTest::mouseClick(page->previewButton(), Qt::LeftButton);
         QVERIFY(!page->videoEdit()->isPlaying());
         QVERIFY(page->videoEdit()->exporter().videoRanges().isEmpty());
+    }
+
+    // Cells 00:00:01 and 00:00:06 on an 8-s clip, the thumbs let go at 1.9 and 6.1 s: the
+    // pictures are the frames at 1 and 6 s, and the output lasts the five seconds between.
+    void outputCoversTheRangeTheCellsShow()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page && page->sources().AddSourcePath(m.Clip("eight", 8)) && PictureDone(page));
+        CRangeSlider *slider = page->rangeSlider();
+        const double s = slider->UpperBound() / (slider->width() - 26); // thumb centres 6, 19 px
+        Drag(slider, slider->LeftThumbRect().center().x(), 6 + qRound(1.9 / s));
+        QVERIFY(PictureAt(page, 1.0));
+        Drag(slider, slider->RightThumbRect().center().x(), 19 + qRound(6.1 / s));
+        QVERIFY(PictureAt(page, 6.0));
+        QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString("00:00:01"));
+        QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString("00:00:06"));
+        page->state().outputDirectory = m.OutputDir();
+        m.ClearOutput();
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        // The profile's 15 fps picture may end a frame past each end of the range.
+        QVERIFY(qAbs(OutputLength(m.OutputDir() + "eight.3gp") - 5.0) < 0.15);
+    }
+
+    // A clip under a second shows its end as 00:00:01 and converts whole; with its thumbs
+    // together Start refuses it by name, and writes nothing.
+    void subSecondClipAndAnEmptyRange()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page && page->sources().AddSourcePath(m.Clip("blink", 0.6)));
+        QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString("00:00:01"));
+        page->state().outputDirectory = m.OutputDir();
+        m.ClearOutput();
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QVERIFY(qAbs(OutputLength(m.OutputDir() + "blink.3gp") - 0.6) < 0.15);
+
+        QVERIFY(PictureDone(page));
+        Drag(page->rangeSlider(), 6, 220); // the left thumb onto the right one
+        QCOMPARE(page->state().jobs.copyOut(0).beginTime, page->state().jobs.copyOut(0).endTime);
+        m.ClearOutput();
+        m.notices.clear();
+        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
+        QCOMPARE(m.notices[0].text, PageBatch::EmptyRangeText({"blink.avi"}));
+        QVERIFY(m.OutputFiles().isEmpty());
     }
 
     // Every source that cannot be measured is named with its reason in one notice; the
