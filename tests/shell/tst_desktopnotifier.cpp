@@ -1,17 +1,15 @@
 #include "page/cmivarteldlg.h"
 #include "page/joblist.h"
 #include "page/pagefixture.h"
+#include "privatebus.h"
 #include "shell/desktopnotifier.h"
 #include "sources/pagesources.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 // Stands in for the desktop's notification service on a private session bus.
 class StandInNotifications : public QObject
@@ -42,7 +40,7 @@ class TestDesktopNotifier : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    qint64 m_busPid = 0;
+    PrivateBus m_bus;
     StandInNotifications m_service;
 
     // What arrived before a marker sent after it on the same connection, which the bus
@@ -67,16 +65,10 @@ class TestDesktopNotifier : public QObject
 private slots:
     void initTestCase()
     {
-        const QString address = "unix:path=" + m_dir.filePath("session_bus");
-        QProcess daemon;
-        daemon.start("dbus-daemon",
-                     {"--session", "--address=" + address, "--fork", "--print-pid", "--nopidfile"});
-        QVERIFY(daemon.waitForFinished(10000) && daemon.exitCode() == 0);
-        m_busPid = daemon.readAllStandardOutput().trimmed().toLongLong();
-        QVERIFY(m_busPid > 0);
+        QVERIFY(m_bus.Start(m_dir.filePath("session_bus")));
         // Never the user's own desktop: the notifier's default bus is this private one.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-        QDBusConnection standIn = QDBusConnection::connectToBus(address, "stand-in");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address.toUtf8());
+        QDBusConnection standIn = QDBusConnection::connectToBus(m_bus.address, "stand-in");
         QVERIFY(standIn.registerObject(
             "/org/freedesktop/Notifications", &m_service, QDBusConnection::ExportAllSlots));
         QVERIFY(standIn.registerService("org.freedesktop.Notifications"));
@@ -114,12 +106,7 @@ private slots:
         QCOMPARE(ReceivedUpToMarker(), expected);
     }
 
-    void cleanupTestCase()
-    {
-        QDBusConnection::disconnectFromBus("stand-in");
-        if (m_busPid > 0)
-            ::kill(pid_t(m_busPid), SIGTERM);
-    }
+    void cleanupTestCase() { QDBusConnection::disconnectFromBus("stand-in"); }
 
     void batchEnd_data()
     {
