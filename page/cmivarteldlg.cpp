@@ -12,7 +12,9 @@
 #include "page/joblistcolumns.h"
 #include "page/messageboxnotices.h"
 #include "page/pagebatch.h"
+#include "shell/bringtofront.h"
 #include "shell/csplashthread.h"
+#include "shell/helpwindow.h"
 #include "shell/skincomponent.h"
 #include "sources/crangeslider.h"
 #include "sources/cvideoedit.h"
@@ -482,7 +484,12 @@ void CMivartelDlg::OnHelp()
 {
     if (m_engine.state.converting)
         return;
-    m_services.openUrl(QUrl::fromLocalFile(HelpPath()));
+    if (m_services.openUrl(QUrl::fromLocalFile(HelpPath())))
+        return;
+    // No viewer on this desktop: the program shows the document itself, in one window.
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(HelpPath(), this);
+    BringToFront(m_helpWindow);
 }
 
 void CMivartelDlg::showEvent(QShowEvent *event)

@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionHeader>
+#include <QTextBrowser>
 #include <QTimer>
 
 namespace {
@@ -197,6 +198,31 @@ private slots:
                 QCOMPARE(Cell(page, row, 3).text,
                          QStringLiteral("clip%1.%2").arg(row).arg(extension));
         }
+    }
+
+    // Without a viewer on the desktop, Help shows the document in one window of its own.
+    void helpWithoutAViewerHasAWindowOfItsOwn()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        m.urlOpens = false;
+        QTest::mouseClick(page->helpButton(), Qt::LeftButton);
+        QCOMPARE(m.openedUrls, QList<QUrl>{QUrl::fromLocalFile(page->HelpPath())});
+        QList<QTextBrowser *> windows = page->findChildren<QTextBrowser *>();
+        QCOMPARE(windows.size(), 1);
+        QTextBrowser *help = windows[0];
+        QVERIFY(help->isVisible() && help->isWindow());
+        QCOMPARE(help->size(), QSize(640, 560));
+        QCOMPARE(help->source(), QUrl::fromLocalFile(page->HelpPath()));
+        // A link inside, reached with the keyboard as a reader would.
+        QTest::keyClick(help, Qt::Key_Tab);
+        QTest::keyClick(help, Qt::Key_Return);
+        QCOMPARE(help->source().fragment(), QStringLiteral("sources"));
+        // Closed and asked for again: the same window, and no second one.
+        help->close();
+        QTest::mouseClick(page->helpButton(), Qt::LeftButton);
+        QVERIFY(help->isVisible());
+        QCOMPARE(page->findChildren<QTextBrowser *>(), windows);
     }
 
     void refusesToStartWithoutAPlaceOrAProfile_data()
