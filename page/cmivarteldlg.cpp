@@ -10,6 +10,8 @@
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
 #include "media/cvideoedit.h"
+#include "page/bringtofront.h"
+#include "page/helpwindow.h"
 #include "page/jobcellprovider.h"
 #include "page/joblistcolumns.h"
 #include "page/messageboxnotices.h"
@@ -34,6 +36,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -41,8 +44,15 @@
 
 namespace {
 
-// The settings of the program's user: "destination" and "Version".
+// The settings of the program's user: "destination", "Version", the output type and the
+// profile last chosen for each type (by its title, which outlives a reordered file).
 const QString SettingsName = QStringLiteral("Mivartel");
+const QString OutputTypeKey = QStringLiteral("outputType");
+
+QString ProfileKey(int outputType)
+{
+    return QStringLiteral("profile/%1").arg(outputType);
+}
 
 struct ImageButtonLook
 {
@@ -381,11 +391,19 @@ void CMivartelDlg::OnInitDialog()
     m_videoEdit->hide();
     m_fadeIn->StartFadeIn(190, 100);
 
-    m_outputType->setCurrentIndex(0);
-    m_engine.state.outputType = 0;
-    LoadProfileList(0);
+    int outputType = QSettings(SettingsName, SettingsName).value(OutputTypeKey, 0).toInt();
+    if (!IsValidOutputType(outputType))
+        outputType = 0;
+    m_outputType->setCurrentIndex(outputType);
+    m_engine.state.outputType = outputType;
+    LoadProfileList(outputType);
     connect(
         m_outputType, &QComboBox::currentIndexChanged, this, &CMivartelDlg::OnOutputTypeChanged);
+    connect(m_profiles, &QListWidget::currentTextChanged, this, [this](const QString &title) {
+        if (!title.isEmpty())
+            QSettings(SettingsName, SettingsName)
+                .setValue(ProfileKey(m_engine.state.outputType), title);
+    });
 
     ReadOutputDirectory();
     if (m_services.closeSplash)
@@ -429,12 +447,17 @@ void CMivartelDlg::LoadProfileList(int outputType)
     if (!list)
         return;
     m_description->setText(list->description);
+    // Refilling is no choice of the user's: the stored profile stays.
+    const QSignalBlocker quiet(m_profiles);
     m_profiles->clear();
     m_profiles->addItems(list->titles);
     // A title longer than the list is wide can still be read whole.
     for (int row = 0; row < m_profiles->count(); ++row)
         m_profiles->item(row)->setToolTip(m_profiles->item(row)->text());
-    m_profiles->setCurrentRow(list->selected);
+    // The profile last chosen for this type, while the file still has it.
+    const int stored = list->titles.indexOf(
+        QSettings(SettingsName, SettingsName).value(ProfileKey(outputType)).toString());
+    m_profiles->setCurrentRow(stored >= 0 ? stored : list->selected);
 }
 
 void CMivartelDlg::OnOutputTypeChanged()
@@ -445,6 +468,7 @@ void CMivartelDlg::OnOutputTypeChanged()
     const int outputType = m_outputType->currentIndex();
     LoadProfileList(outputType);
     m_engine.state.outputType = outputType;
+    QSettings(SettingsName, SettingsName).setValue(OutputTypeKey, outputType);
     // The extension in the Output column follows the output type.
     m_jobList->RepaintCells(0, m_engine.state.jobs.count() - 1, JobColumn::Output);
 }
@@ -483,7 +507,12 @@ void CMivartelDlg::OnHelp()
 {
     if (m_engine.state.converting)
         return;
-    m_services.openUrl(QUrl::fromLocalFile(HelpPath()));
+    if (m_services.openUrl(QUrl::fromLocalFile(HelpPath())))
+        return;
+    // No viewer on this desktop: the program shows the document itself, in one window.
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(HelpPath(), this);
+    BringToFront(m_helpWindow);
 }
 
 void CMivartelDlg::showEvent(QShowEvent *event)

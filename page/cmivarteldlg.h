@@ -16,6 +16,7 @@ class CFadeInPicture;
 class CImageButton;
 class CRangeSlider;
 class CVideoEdit;
+class HelpWindow;
 class IntermediateTranscode;
 class JobCellProvider;
 class PageBatch;
@@ -101,6 +102,8 @@ public:
     void OnOutputTypeChanged();
     void LoadProfileList(int outputType);
     void OnBrowse();
+    // Opens the help document with the desktop's viewer, or where there is none in the
+    // program's own help window.
     void OnHelp();
 
     int converting() const { return m_engine.state.converting; }
@@ -182,6 +185,7 @@ private:
     CImageButton *m_help = nullptr;
     CImageButton *m_start = nullptr;
     CImageButton *m_stop = nullptr;
+    HelpWindow *m_helpWindow = nullptr; // made when first needed; a child of the page
 
     std::unique_ptr<IntermediateTranscode> m_transcode;
     std::unique_ptr<JobCellProvider> m_cells;

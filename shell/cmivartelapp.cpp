@@ -2,10 +2,12 @@
 
 #include "engine/outputtypes.h"
 #include "engine/sharedstate.h"
+#include "page/bringtofront.h"
 #include "page/cmivarteldlg.h"
 #include "page/pageservices.h"
 #include "page/pagesources.h"
 #include "shell/couterdlg.h"
+#include "shell/singleinstance.h"
 #include "shell/skincomponent.h"
 
 #include <QApplication>
@@ -63,9 +65,46 @@ void CMivartelApp::ChooseMediaBackend()
 
 int CMivartelApp::Run()
 {
+    if (const std::optional<int> status = ClaimInstance(QDBusConnection::sessionBus()))
+        return *status;
     InitInstance();
     QApplication::exec();
+    // From here on a start would hand its files to a window that is going away.
+    m_instance.reset();
     return ExitInstance();
+}
+
+std::optional<int> CMivartelApp::ClaimInstance(const QDBusConnection &bus)
+{
+    m_instance = std::make_unique<SingleInstance>(bus);
+    switch (m_instance->Start(m_files)) {
+    case SingleInstance::Role::HandedOver:
+        return 0;
+    case SingleInstance::Role::Unanswered:
+        std::fputs("mivartel: the running Mivartel window did not answer\n", stderr);
+        return 1;
+    case SingleInstance::Role::First:
+    case SingleInstance::Role::Alone:
+        break;
+    }
+    QObject::connect(m_instance.get(),
+                     &SingleInstance::activated,
+                     m_instance.get(),
+                     [this](const QStringList &files) { OnActivated(files); });
+    return std::nullopt;
+}
+
+void CMivartelApp::OnActivated(const QStringList &files)
+{
+    // The splash waits for its painting in an event loop, so a call can come before the
+    // window exists; InitInstance adds these with the command line's.
+    if (!m_outer) {
+        m_files += files;
+        return;
+    }
+    BringToFront(m_outer.get());
+    if (!files.isEmpty())
+        m_outer->page()->sources().AddSourcePaths(files);
 }
 
 void CMivartelApp::InitInstance()

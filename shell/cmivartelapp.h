@@ -2,19 +2,22 @@
 
 #include "shell/csplashthread.h"
 
+#include <QDBusConnection>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class COuterDlg;
 class QSocketNotifier;
+class SingleInstance;
 class SkinComponent;
 
 // The program from start to end, inside a running QApplication: the program's folder as the
 // working directory, the skin before any window, the splash until the page is ready, the
 // outer window, and the teardown in reverse order. SIGTERM and SIGINT close the window as
-// the user would.
+// the user would. One such program runs per user: a second start hands its files to it.
 class CMivartelApp
 {
 public:
@@ -23,8 +26,15 @@ public:
     explicit CMivartelApp(const QStringList &files = {});
     ~CMivartelApp();
 
-    // InitInstance, the event loop, ExitInstance; returns the exit status.
+    // ClaimInstance on the session bus, InitInstance, the event loop, ExitInstance; returns
+    // the exit status.
     int Run();
+
+    // Makes this start the user's one window program, or hands the files to the one that runs
+    // and then returns the status to end with (0 once that one took them). Nothing when this
+    // start goes on: files that later starts send are then added to its window, as the
+    // command line's are.
+    std::optional<int> ClaimInstance(const QDBusConnection &bus);
 
     // Builds everything up to the shown outer window.
     void InitInstance();
@@ -43,6 +53,7 @@ public:
 private:
     void WarnAboutMissingFiles() const;
     void CatchTerminationSignals();
+    void OnActivated(const QStringList &files);
 
     QString m_programDirectory;
     QStringList m_files;
@@ -50,4 +61,5 @@ private:
     CSplashThread m_splash;
     std::unique_ptr<COuterDlg> m_outer;
     std::unique_ptr<QSocketNotifier> m_signalNotifier;
+    std::unique_ptr<SingleInstance> m_instance;
 };

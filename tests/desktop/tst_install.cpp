@@ -29,6 +29,8 @@ class TestInstall : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_elsewhere.path());
         env.insert("XDG_CONFIG_HOME", m_elsewhere.filePath("config"));
+        // No session bus: a Mivartel window the user has open must not take over the start.
+        env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_elsewhere.filePath("no_bus"));
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(m_elsewhere.path());
         process->setProcessChannelMode(QProcess::MergedChannels);

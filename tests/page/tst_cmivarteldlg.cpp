@@ -1,6 +1,7 @@
 #include "controls/ccelllistctrl.h"
 #include "controls/cfadeinpicture.h"
 #include "controls/cimagebutton.h"
+#include "engine/outputtypes.h"
 #include "media/cvideoedit.h"
 #include "page/pagebatch.h"
 #include "page/pagesources.h"
@@ -19,6 +20,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionHeader>
+#include <QTextBrowser>
 #include <QTimer>
 
 namespace {
@@ -199,6 +201,88 @@ private slots:
                 QCOMPARE(Cell(page, row, 3).text,
                          QStringLiteral("clip%1.%2").arg(row).arg(extension));
         }
+    }
+
+    // The output type and each type's profile come back at the next start; a stored type or
+    // profile that the page cannot show gives the type's default.
+    void remembersTheOutputTypeAndEachTypesProfile_data()
+    {
+        QTest::addColumn<QVariant>("storedType"); // none: type and row chosen on the page
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("row"); // -1: the type's default
+        QTest::newRow("AMR, first profile") << QVariant() << 0 << 0;
+        QTest::newRow("AAC, last profile") << QVariant() << 1 << 3;
+        QTest::newRow("3G2, second profile") << QVariant() << 2 << 1;
+        QTest::newRow("profile gone from the file") << QVariant(1) << 1 << -1;
+        QTest::newRow("type out of range") << QVariant(3) << 0 << -1;
+        QTest::newRow("type not a number") << QVariant("AAC") << 0 << -1;
+    }
+    void remembersTheOutputTypeAndEachTypesProfile()
+    {
+        QFETCH(QVariant, storedType);
+        QFETCH(int, type);
+        QFETCH(int, row);
+        const auto choose = [](QComboBox *box, int index) {
+            while (box->currentIndex() != index)
+                QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+        };
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        QListWidget *list = page->profileList();
+        if (storedType.isValid()) {
+            QSettings settings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"));
+            settings.setValue("outputType", storedType);
+            settings.setValue(QStringLiteral("profile/%1").arg(type), "Gone");
+        } else {
+            choose(page->outputTypeBox(), type);
+            QTest::mouseClick(list->viewport(),
+                              Qt::LeftButton,
+                              {},
+                              list->visualItemRect(list->item(row)).center());
+            // Another type's choice is its own; the type chosen last is the one kept.
+            choose(page->outputTypeBox(), (type + 1) % 3);
+            QTest::keyClick(list, Qt::Key_End);
+            choose(page->outputTypeBox(), type);
+        }
+        m.outer.reset();
+        page = m.Open();
+        QVERIFY(page);
+        list = page->profileList();
+        QCOMPARE(page->outputTypeBox()->currentIndex(), type);
+        QCOMPARE(page->state().outputType, type);
+        const ProfileFileView view = ReadProfileFile(
+            QString::fromLatin1(profileFileTable[size_t(type)].profileFile).mid(2));
+        QCOMPARE(ListTexts(list), view.titles);
+        QCOMPARE(list->currentRow(), row < 0 ? view.defaultRow : row);
+        if (!storedType.isValid()) {
+            choose(page->outputTypeBox(), (type + 1) % 3);
+            QCOMPARE(list->currentRow(), list->count() - 1);
+        }
+    }
+
+    // Without a viewer on the desktop, Help shows the document in one window of its own.
+    void helpWithoutAViewerHasAWindowOfItsOwn()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        m.urlOpens = false;
+        QTest::mouseClick(page->helpButton(), Qt::LeftButton);
+        QCOMPARE(m.openedUrls, QList<QUrl>{QUrl::fromLocalFile(page->HelpPath())});
+        QList<QTextBrowser *> windows = page->findChildren<QTextBrowser *>();
+        QCOMPARE(windows.size(), 1);
+        QTextBrowser *help = windows[0];
+        QVERIFY(help->isVisible() && help->isWindow());
+        QCOMPARE(help->size(), QSize(640, 560));
+        QCOMPARE(help->source(), QUrl::fromLocalFile(page->HelpPath()));
+        // A link inside, reached with the keyboard as a reader would.
+        QTest::keyClick(help, Qt::Key_Tab);
+        QTest::keyClick(help, Qt::Key_Return);
+        QCOMPARE(help->source().fragment(), QStringLiteral("sources"));
+        // Closed and asked for again: the same window, and no second one.
+        help->close();
+        QTest::mouseClick(page->helpButton(), Qt::LeftButton);
+        QVERIFY(help->isVisible());
+        QCOMPARE(page->findChildren<QTextBrowser *>(), windows);
     }
 
     void refusesToStartWithoutAPlaceOrAProfile_data()

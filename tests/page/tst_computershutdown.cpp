@@ -1,17 +1,15 @@
 #include "page/computershutdown.h"
 #include "page/logindpoweroff.h"
+#include "privatebus.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <csignal>
 
 namespace {
 
@@ -70,7 +68,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    qint64 m_busPid = 0;
+    PrivateBus m_bus;
     StandInLogind m_logind;
     QList<QWidget *> m_messages; // owners the failure message was shown for
     QWidget m_page;
@@ -86,18 +84,11 @@ void TestComputerShutdown::initTestCase()
     // A bus of our own stands in for the system bus, which these machines lack; nothing
     // reaches the real logind.
     QVERIFY(m_dir.isValid());
-    const QString address = "unix:path=" + m_dir.filePath("system_bus");
-    QProcess daemon;
-    daemon.start("dbus-daemon",
-                 {"--session", "--address=" + address, "--fork", "--print-pid", "--nopidfile"});
-    QVERIFY2(daemon.waitForFinished(10000), "dbus-daemon did not start");
-    QCOMPARE(daemon.exitCode(), 0);
-    m_busPid = daemon.readAllStandardOutput().trimmed().toLongLong();
-    QVERIFY(m_busPid > 0);
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+    QVERIFY2(m_bus.Start(m_dir.filePath("system_bus")), "dbus-daemon did not start");
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_bus.address.toUtf8());
     QVERIFY(QDBusConnection::systemBus().isConnected());
 
-    QDBusConnection standIn = QDBusConnection::connectToBus(address, "stand-in logind");
+    QDBusConnection standIn = QDBusConnection::connectToBus(m_bus.address, "stand-in logind");
     QVERIFY(standIn.isConnected());
     QVERIFY(standIn.registerObject(
         "/org/freedesktop/login1", &m_logind, QDBusConnection::ExportAllSlots));
@@ -107,8 +98,6 @@ void TestComputerShutdown::initTestCase()
 void TestComputerShutdown::cleanupTestCase()
 {
     QDBusConnection::disconnectFromBus("stand-in logind");
-    if (m_busPid > 0)
-        ::kill(pid_t(m_busPid), SIGTERM);
 }
 
 void TestComputerShutdown::failureMessageOnlyWhenNotAllowed()

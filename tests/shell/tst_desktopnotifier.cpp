@@ -3,16 +3,14 @@
 #include "page/cmivarteldlg.h"
 #include "page/pagesources.h"
 #include "pagefixture.h"
+#include "privatebus.h"
 #include "shell/desktopnotifier.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 // Stands in for the desktop's notification service on a private session bus.
 class StandInNotifications : public QObject
@@ -43,7 +41,7 @@ class TestDesktopNotifier : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    qint64 m_busPid = 0;
+    PrivateBus m_bus;
     StandInNotifications m_service;
 
     // What arrived before a marker sent after it on the same connection, which the bus
@@ -68,16 +66,10 @@ class TestDesktopNotifier : public QObject
 private slots:
     void initTestCase()
     {
-        const QString address = "unix:path=" + m_dir.filePath("session_bus");
-        QProcess daemon;
-        daemon.start("dbus-daemon",
-                     {"--session", "--address=" + address, "--fork", "--print-pid", "--nopidfile"});
-        QVERIFY(daemon.waitForFinished(10000) && daemon.exitCode() == 0);
-        m_busPid = daemon.readAllStandardOutput().trimmed().toLongLong();
-        QVERIFY(m_busPid > 0);
+        QVERIFY(m_bus.Start(m_dir.filePath("session_bus")));
         // Never the user's own desktop: the notifier's default bus is this private one.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-        QDBusConnection standIn = QDBusConnection::connectToBus(address, "stand-in");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address.toUtf8());
+        QDBusConnection standIn = QDBusConnection::connectToBus(m_bus.address, "stand-in");
         QVERIFY(standIn.registerObject(
             "/org/freedesktop/Notifications", &m_service, QDBusConnection::ExportAllSlots));
         QVERIFY(standIn.registerService("org.freedesktop.Notifications"));
@@ -115,12 +107,7 @@ private slots:
         QCOMPARE(ReceivedUpToMarker(), expected);
     }
 
-    void cleanupTestCase()
-    {
-        QDBusConnection::disconnectFromBus("stand-in");
-        if (m_busPid > 0)
-            ::kill(pid_t(m_busPid), SIGTERM);
-    }
+    void cleanupTestCase() { QDBusConnection::disconnectFromBus("stand-in"); }
 
     void batchEnd_data()
     {

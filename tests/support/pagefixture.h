@@ -62,6 +62,7 @@ public:
     int foldersAsked = 0;
     QString chosenFolder; // what the folder chooser answers; empty: cancelled
     QList<QUrl> openedUrls;
+    bool urlOpens = true; // what the desktop's viewer answers; false: there is none
     std::unique_ptr<COuterDlg> outer;
     std::unique_ptr<SkinComponent> skin;
 
@@ -96,6 +97,7 @@ public:
         foldersAsked = 0;
         chosenFolder.clear();
         openedUrls.clear();
+        urlOpens = true;
         PageServices services;
         services.notices = std::make_unique<RecordingNotices>(notices);
         services.powerOff = std::make_unique<CountingPowerOff>(powerOffs);
@@ -105,7 +107,7 @@ public:
         };
         services.openUrl = [this](const QUrl &url) {
             openedUrls.append(url);
-            return true;
+            return urlOpens;
         };
         outer = std::make_unique<COuterDlg>(std::move(services), skin.get());
         outer->show();

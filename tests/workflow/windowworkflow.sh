@@ -44,8 +44,9 @@ HOME=$work openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
-# The program's settings in the scratch folder, with its output folder there.
-export HOME=$work XDG_CONFIG_HOME=$work/config
+# The program's settings in the scratch folder, with its output folder there; no session bus,
+# so that a Mivartel window the user has open elsewhere does not take the files.
+export HOME=$work XDG_CONFIG_HOME=$work/config DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no_bus
 mkdir -p "$work/out" "$work/clips" "$XDG_CONFIG_HOME/Mivartel"
 printf '[General]\ndestination=%s\n' "$work/out/" >"$XDG_CONFIG_HOME/Mivartel/Mivartel.conf"
 clip=$work/clips/holiday.mp4
