@@ -66,18 +66,18 @@ void CRangeSlider::ClampPositions()
     // The receiver may call back into the slider, so each notification follows its own change.
     if (m_leftPos < m_lowerBound) {
         m_leftPos = m_lowerBound;
-        emit rangeChanged(LeftThumb, 0);
+        emit rangeChanged(LeftThumb, false);
         if (m_rightPos < m_leftPos) {
             m_rightPos = m_leftPos;
-            emit rangeChanged(RightThumb, 0);
+            emit rangeChanged(RightThumb, false);
         }
     }
     if (m_rightPos > m_upperBound) {
         m_rightPos = m_upperBound;
-        emit rangeChanged(RightThumb, 0);
+        emit rangeChanged(RightThumb, false);
         if (m_leftPos > m_rightPos) {
             m_leftPos = m_rightPos;
-            emit rangeChanged(LeftThumb, 0);
+            emit rangeChanged(LeftThumb, false);
         }
     }
 }
@@ -197,7 +197,7 @@ void CRangeSlider::mouseMoveEvent(QMouseEvent *event)
     }
     const int centre = event->position().toPoint().x() - m_dragOffsetX;
     const double s = ValuePerPixel();
-    int wParam = LeftThumb;
+    Part moved = LeftThumb;
 
     switch (m_dragPart) {
     case LeftThumb:
@@ -218,7 +218,7 @@ void CRangeSlider::mouseMoveEvent(QMouseEvent *event)
             if (m_rightPos >= m_upperBound)
                 m_rightPos = m_upperBound;
         }
-        wParam = m_rightPos != before ? RightThumb : LeftThumb;
+        moved = m_rightPos != before ? RightThumb : LeftThumb;
         break;
     }
     default: {
@@ -236,11 +236,11 @@ void CRangeSlider::mouseMoveEvent(QMouseEvent *event)
                 m_leftPos = m_upperBound - width;
             }
         }
-        wParam = MiddleBar;
+        moved = MiddleBar;
         break;
     }
     }
-    emit rangeChanged(wParam, 0);
+    emit rangeChanged(moved, false);
     update();
 }
 
@@ -251,7 +251,7 @@ void CRangeSlider::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     m_dragging = false;
-    emit rangeChanged(m_dragPart, 1);
+    emit rangeChanged(m_dragPart, true);
     update();
 }
 
@@ -280,7 +280,7 @@ void CRangeSlider::keyPressEvent(QKeyEvent *event)
         m_leftPos = m_lowerBound + kL * s;
         m_rightPos = m_lowerBound + kR * s;
     }
-    emit rangeChanged(shift ? RightThumb : MiddleBar, 0);
+    emit rangeChanged(shift ? RightThumb : MiddleBar, false);
     update();
 }
 

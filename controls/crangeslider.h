@@ -14,8 +14,9 @@ class CRangeSlider : public QWidget
     Q_OBJECT
 
 public:
-    // Which part a notification is about (the wParam of rangeChanged).
+    // Which part a notification is about.
     enum Part : int { LeftThumb = 0, RightThumb = 1, MiddleBar = 2 };
+    Q_ENUM(Part)
 
     explicit CRangeSlider(QWidget *parent = nullptr);
 
@@ -42,9 +43,10 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    // lParam 0: a change; wParam 1 when the right end changed alone, 2 when both ends moved
-    // together, 0 otherwise. lParam 1: a mouse drag ended; wParam is the dragged Part.
-    void rangeChanged(int wParam, int lParam);
+    // released false: a change; part RightThumb when the right end changed alone, MiddleBar
+    // when both ends moved together, LeftThumb otherwise. released true: a mouse drag ended;
+    // part is the dragged one.
+    void rangeChanged(CRangeSlider::Part part, bool released);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -69,7 +71,7 @@ private:
     int m_thumbWidth = 10;
     int m_trackLength = 0;
     bool m_dragging = false;
-    int m_dragPart = LeftThumb;
+    Part m_dragPart = LeftThumb;
     int m_dragOffsetX = 0;
     QRect m_leftThumbRect;
     QRect m_rightThumbRect;

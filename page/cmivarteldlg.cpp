@@ -20,6 +20,7 @@
 #include "page/pagesources.h"
 #include "page/previewtrim.h"
 #include "page/sourcedrop.h"
+#include "page/sourcequeue.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -139,11 +140,26 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     m_cells = std::make_unique<JobCellProvider>(m_engine.state, *m_jobList);
     m_jobList->SetCellInfoProvider(m_cells.get());
     m_engine.state.repainter = m_cells.get();
-    m_batchControl = std::make_unique<PageBatch>(*this, std::move(m_services.powerOff));
-    m_previewTrim = std::make_unique<PreviewTrim>(*this);
-    m_sources = std::make_unique<PageSources>(*this);
-    new PageKeys(*this);
-    new SourceDrop(*this);
+    const PageParts parts{
+        *this, m_engine.state, *m_jobList, *m_slider, *m_videoEdit, *m_fadeIn, *m_services.notices};
+    m_batchControl = std::make_unique<PageBatch>(
+        parts,
+        BatchControls{
+            *m_start, *m_stop, *m_outputType, *m_profiles, *m_shutDown, *m_outputDirectory},
+        m_engine,
+        m_services.batchEnded,
+        std::move(m_services.powerOff));
+    m_previewTrim = std::make_unique<PreviewTrim>(parts);
+    m_sources = std::make_unique<PageSources>(parts, *m_previewTrim);
+    new PageKeys(parts, *m_previewTrim);
+    new SourceDrop(parts, *m_sources);
+    // Files that arrive during a batch wait for its end.
+    connect(m_batchControl.get(), &PageBatch::batchStarted, this, [this] {
+        m_sources->queue().OnBatchStarted();
+    });
+    connect(m_batchControl.get(), &PageBatch::batchUnwound, this, [this] {
+        m_sources->queue().OnBatchUnwound();
+    });
 
     connect(m_start, &QPushButton::clicked, this, &CMivartelDlg::StartConverting);
     connect(m_stop, &QPushButton::clicked, this, &CMivartelDlg::StopConverting);
@@ -154,9 +170,12 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     connect(m_removeAll, &QPushButton::clicked, this, [this] { m_sources->RemoveAll(); });
     connect(m_preview, &QPushButton::clicked, this, [this] { m_previewTrim->Preview(); });
     connect(m_stopPreview, &QPushButton::clicked, this, [this] { m_previewTrim->StopPreview(); });
-    connect(m_slider, &CRangeSlider::rangeChanged, this, [this](int wParam, int lParam) {
-        m_previewTrim->OnRangeChanged(wParam, lParam);
-    });
+    connect(m_slider,
+            &CRangeSlider::rangeChanged,
+            this,
+            [this](CRangeSlider::Part part, bool released) {
+                m_previewTrim->OnRangeChanged(part, released);
+            });
     connect(m_videoEdit, &CVideoEdit::PlaybackFinished, this, [this] {
         m_previewTrim->OnPlaybackFinished();
     });
@@ -382,10 +401,7 @@ void CMivartelDlg::OnInitDialog()
     ConfigureImageButtons();
     m_outputDirectory->setEnabled(false);
 
-    sliderUpdating = 1;
-    m_slider->SetBounds(0.0, 120.0);
-    m_slider->SetPositions(0.0, 120.0);
-    sliderUpdating = 0;
+    m_previewTrim->SetSlider(0.0, 120.0, 0.0, 120.0);
 
     m_stop->hide();
     m_videoEdit->hide();

@@ -119,13 +119,6 @@ public:
     // The path of the help document.
     QString HelpPath() const;
 
-    // The job shown in the video area and edited by the slider; -1 for none.
-    int selectedJobIndex = -1;
-    // 1 while the page itself moves the slider: its notifications then change no job.
-    int sliderUpdating = 0;
-    // 1 while a single-picture preview is under way; further picture requests are dropped.
-    int framePreviewing = 0;
-
     QWidget *Control(int id) const;
     CVideoEdit *videoEdit() const { return m_videoEdit; }
     CFadeInPicture *fadeInPicture() const { return m_fadeIn; }

@@ -1,11 +1,12 @@
 #include "page/pagebatch.h"
 
 #include "controls/cimagebutton.h"
+#include "engine/conversionengine.h"
 #include "engine/errorlog.h"
 #include "engine/jobcelltext.h"
 #include "engine/sharedstate.h"
 #include "media/cvideoedit.h"
-#include "page/cmivarteldlg.h"
+#include "page/notices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,55 +20,62 @@ const QString PageBatch::NoOutputDirectoryText
 const QString PageBatch::FinishedText
     = QStringLiteral("           \t          Converting Finished         \t            ");
 
-PageBatch::PageBatch(CMivartelDlg &page, std::unique_ptr<PowerOffService> powerOff)
-    : m_page(page)
-    , m_shutdown(std::move(powerOff), [&page](QWidget *owner) {
-        page.notices().Show(owner,
-                            QStringLiteral("Your computer cannot shutdown"),
-                            QStringLiteral("Warning"),
-                            QMessageBox::Critical);
+PageBatch::PageBatch(const PageParts &parts,
+                     const BatchControls &controls,
+                     ConversionEngine &engine,
+                     BatchEnded batchEnded,
+                     std::unique_ptr<PowerOffService> powerOff)
+    : m_parts(parts)
+    , m_controls(controls)
+    , m_engine(engine)
+    , m_batchEnded(std::move(batchEnded))
+    , m_shutdown(std::move(powerOff), [&notices = parts.notices](QWidget *owner) {
+        notices.Show(owner,
+                     QStringLiteral("Your computer cannot shutdown"),
+                     QStringLiteral("Warning"),
+                     QMessageBox::Critical);
     })
 {}
 
 void PageBatch::StartConverting()
 {
-    SharedState &state = m_page.state();
+    SharedState &state = m_parts.state;
     if (state.converting)
         return;
     const int jobCount = state.jobs.count();
     if (jobCount < 1)
         return;
-    m_page.videoEdit()->StopExport();
-    if (m_page.outputDirectoryField()->text().isEmpty()) {
-        m_page.notices().Show(
-            &m_page, NoOutputDirectoryText, QStringLiteral("Error"), QMessageBox::NoIcon);
+    m_parts.video.StopExport();
+    if (m_controls.outputDirectory.text().isEmpty()) {
+        m_parts.notices.Show(
+            &m_parts.page, NoOutputDirectoryText, QStringLiteral("Error"), QMessageBox::NoIcon);
         return;
     }
     if (!CheckOutputDirectory() || !CheckRanges(jobCount))
         return;
-    state.outputType = m_page.outputTypeBox()->currentIndex();
-    state.selectedProfile = m_page.profileList()->currentRow();
+    state.outputType = m_controls.outputType.currentIndex();
+    state.selectedProfile = m_controls.profiles.currentRow();
     // Every job would fail one after the other with a profile that cannot run.
-    const QString problem = m_page.pipeline().ProfileProblem();
+    const QString problem = m_engine.pipeline.ProfileProblem();
     if (!problem.isEmpty()) {
-        m_page.notices().Show(&m_page,
-                              QStringLiteral("  Cannot convert: %1.   ").arg(problem),
-                              QStringLiteral("Error"),
-                              QMessageBox::NoIcon);
+        m_parts.notices.Show(&m_parts.page,
+                             QStringLiteral("  Cannot convert: %1.   ").arg(problem),
+                             QStringLiteral("Error"),
+                             QMessageBox::NoIcon);
         return;
     }
 
     m_closing = false;
     state.converting = 1;
-    m_page.startButton()->hide();
-    m_page.stopButton()->show();
+    m_controls.start.hide();
+    m_controls.stop.show();
     EnableProfileControls(false);
     emit batchStarted();
-    const BatchOutcome outcome = m_page.batchConversion().RunJobs(jobCount);
+    const BatchOutcome outcome = m_engine.batch.RunJobs(jobCount);
     EnableProfileControls(true);
     state.converting = 0;
-    m_page.stopButton()->hide();
-    m_page.startButton()->show();
+    m_controls.stop.hide();
+    m_controls.start.show();
     EndBatch(outcome);
     emit batchUnwound();
 }
@@ -75,22 +83,22 @@ void PageBatch::StartConverting()
 bool PageBatch::CheckOutputDirectory()
 {
     // Every job would fail one after the other, and the batch end with "Converting Finished".
-    const QString directory = m_page.state().outputDirectory;
+    const QString directory = m_parts.state.outputDirectory;
     const QFileInfo folder(directory);
     if (folder.isDir() && folder.isWritable())
         return true;
-    m_page.notices().Show(&m_page,
-                          QStringLiteral("  The output directory %1 does not exist or cannot "
-                                         "be written   ")
-                              .arg(QDir::toNativeSeparators(directory)),
-                          QStringLiteral("Error"),
-                          QMessageBox::NoIcon);
+    m_parts.notices.Show(&m_parts.page,
+                         QStringLiteral("  The output directory %1 does not exist or cannot "
+                                        "be written   ")
+                             .arg(QDir::toNativeSeparators(directory)),
+                         QStringLiteral("Error"),
+                         QMessageBox::NoIcon);
     return false;
 }
 
 bool PageBatch::CheckRanges(int jobCount)
 {
-    const JobList &jobs = m_page.state().jobs;
+    const JobList &jobs = m_parts.state.jobs;
     QStringList empty;
     for (int i = 0; i < jobCount; ++i) {
         const ConversionJob job = jobs.copyOut(i);
@@ -99,8 +107,8 @@ bool PageBatch::CheckRanges(int jobCount)
     }
     if (empty.isEmpty())
         return true;
-    m_page.notices().Show(
-        &m_page, EmptyRangeText(empty), QStringLiteral("Error"), QMessageBox::NoIcon);
+    m_parts.notices.Show(
+        &m_parts.page, EmptyRangeText(empty), QStringLiteral("Error"), QMessageBox::NoIcon);
     return false;
 }
 
@@ -118,27 +126,26 @@ QString PageBatch::EmptyRangeText(const QStringList &names)
 void PageBatch::EndBatch(const BatchOutcome &outcome)
 {
     // Each failed job's reason is already in the log, written by the batch loop.
-    const SharedState &state = m_page.state();
-    const bool shutDown = !outcome.canceled && m_page.shutDownBox()->isChecked();
-    emit batchEnded(outcome.finished, outcome.failed, outcome.stopped);
+    const SharedState &state = m_parts.state;
+    const bool shutDown = !outcome.canceled && m_controls.shutDown.isChecked();
     if (m_closing)
         return;
     if (shutDown) {
-        m_shutdown.ShutDown(&m_page);
+        m_shutdown.ShutDown(&m_parts.page);
         return;
     }
     // Before the notice, which makes the window active.
-    if (m_page.services().batchEnded)
-        m_page.services().batchEnded(outcome, m_page.window()->isActiveWindow());
+    if (m_batchEnded)
+        m_batchEnded(outcome, m_parts.page.window()->isActiveWindow());
     if (!outcome.canceled && outcome.failed > 0) {
-        m_page.notices().Show(
-            &m_page,
+        m_parts.notices.Show(
+            &m_parts.page,
             FailureText(outcome.failed, outcome.total(), ::LogPath(state.engineDirectory)),
             QStringLiteral("Warning"),
             QMessageBox::Warning);
     } else {
-        m_page.notices().Show(
-            &m_page, FinishedText, QStringLiteral("Information"), QMessageBox::NoIcon);
+        m_parts.notices.Show(
+            &m_parts.page, FinishedText, QStringLiteral("Information"), QMessageBox::NoIcon);
     }
 }
 
@@ -152,14 +159,14 @@ QString PageBatch::FailureText(int failed, int total, const QString &logPath)
 
 void PageBatch::StopConverting()
 {
-    if (!m_page.state().converting)
+    if (!m_parts.state.converting)
         return;
-    m_page.batchConversion().StopConverting();
+    m_engine.batch.StopConverting();
 }
 
 void PageBatch::StopForClose()
 {
-    if (!m_page.state().converting)
+    if (!m_parts.state.converting)
         return;
     m_closing = true;
     StopConverting();
@@ -167,7 +174,7 @@ void PageBatch::StopForClose()
 
 void PageBatch::EnableProfileControls(bool enable)
 {
-    m_page.outputTypeBox()->setEnabled(enable);
-    m_page.profileList()->setEnabled(enable);
-    m_page.shutDownBox()->setEnabled(enable);
+    m_controls.outputType.setEnabled(enable);
+    m_controls.profiles.setEnabled(enable);
+    m_controls.shutDown.setEnabled(enable);
 }

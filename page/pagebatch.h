@@ -2,14 +2,32 @@
 
 #include "engine/batchoutcome.h"
 #include "page/computershutdown.h"
+#include "page/pageparts.h"
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
-class CMivartelDlg;
+class CImageButton;
 class PowerOffService;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+struct ConversionEngine;
+
+// The page's controls that a batch reads or switches.
+struct BatchControls
+{
+    CImageButton &start;
+    CImageButton &stop;
+    QComboBox &outputType;
+    QListWidget &profiles;
+    QCheckBox &shutDown;
+    QLineEdit &outputDirectory;
+};
 
 // Start and Stop Converting on the page: the checks before a batch, the controls during it
 // and the notice or the shutdown after it. The batch loop itself is BatchConversion's.
@@ -22,8 +40,15 @@ public:
     static const QString NoOutputDirectoryText;
     static const QString FinishedText;
 
-    // With no power-off service, systemd-logind's.
-    PageBatch(CMivartelDlg &page, std::unique_ptr<PowerOffService> powerOff = nullptr);
+    // Told when a batch has ended, before its notice, with whether the window is active.
+    using BatchEnded = std::function<void(const BatchOutcome &outcome, bool windowActive)>;
+
+    // With no power-off service, systemd-logind's; batchEnded may be empty.
+    PageBatch(const PageParts &parts,
+              const BatchControls &controls,
+              ConversionEngine &engine,
+              BatchEnded batchEnded = {},
+              std::unique_ptr<PowerOffService> powerOff = nullptr);
 
     // Runs the whole batch (nested event loops) and returns when it has ended.
     void StartConverting();
@@ -43,9 +68,6 @@ signals:
     // `converting` has just become 1: from now on until batchUnwound the job list must not
     // change.
     void batchStarted();
-    // The one place where a batch ends, once the notice or the shutdown has been decided and
-    // before it is shown; a desktop notification belongs here.
-    void batchEnded(int finished, int failed, int stopped);
     // StartConverting has returned to the event loop's level: no engine loop runs any more.
     void batchUnwound();
 
@@ -55,7 +77,10 @@ private:
     bool CheckRanges(int jobCount);
     void EndBatch(const BatchOutcome &outcome);
 
-    CMivartelDlg &m_page;
+    PageParts m_parts;
+    BatchControls m_controls;
+    ConversionEngine &m_engine;
+    BatchEnded m_batchEnded;
     ComputerShutdown m_shutdown;
     bool m_closing = false;
 };

@@ -2,7 +2,6 @@
 
 #include "controls/ccelllistctrl.h"
 #include "engine/sharedstate.h"
-#include "page/cmivarteldlg.h"
 #include "page/previewtrim.h"
 
 #include <QCoreApplication>
@@ -10,9 +9,10 @@
 
 #include <algorithm>
 
-PageKeys::PageKeys(CMivartelDlg &page)
-    : QObject(&page)
-    , m_page(page)
+PageKeys::PageKeys(const PageParts &parts, PreviewTrim &trim)
+    : QObject(&parts.page)
+    , m_parts(parts)
+    , m_trim(trim)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -24,23 +24,23 @@ bool PageKeys::eventFilter(QObject *watched, QEvent *event)
         return false;
     auto *widget = qobject_cast<QWidget *>(watched);
     // Dialogs and pop-ups are windows of their own and keep their keys.
-    if (!widget || (widget != &m_page && !m_page.isAncestorOf(widget)))
+    if (!widget || (widget != &m_parts.page && !m_parts.page.isAncestorOf(widget)))
         return false;
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
         return true;
-    if (type != QEvent::KeyPress || widget != m_page.jobList())
+    if (type != QEvent::KeyPress || widget != &m_parts.jobList)
         return false;
-    if (m_page.converting())
+    if (m_parts.state.converting)
         return true;
     return ListKey(key);
 }
 
 bool PageKeys::ListKey(int key)
 {
-    CCellListCtrl *list = m_page.jobList();
+    CCellListCtrl *list = &m_parts.jobList;
     const int m = list->GetSelectionMark();
-    const int n = m_page.state().jobs.count();
+    const int n = m_parts.state.jobs.count();
     int target = -1;
     switch (key) {
     case Qt::Key_PageDown:
@@ -70,10 +70,8 @@ bool PageKeys::ListKey(int key)
     default:
         return false;
     }
-    if (target >= 0) {
-        m_page.selectedJobIndex = target;
-        m_page.previewTrim().SelectJob(target);
-    }
-    list->SelectRow(m_page.selectedJobIndex);
+    if (target >= 0)
+        m_trim.SelectJob(target);
+    list->SelectRow(m_trim.selectedJob());
     return true;
 }

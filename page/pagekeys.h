@@ -1,8 +1,10 @@
 #pragma once
 
+#include "page/pageparts.h"
+
 #include <QObject>
 
-class CMivartelDlg;
+class PreviewTrim;
 
 // The page's keys, seen before the focused widget (an application-wide event filter): Enter
 // and Escape are swallowed for every widget of the page, so neither closes anything nor
@@ -13,8 +15,9 @@ class PageKeys : public QObject
     Q_OBJECT
 
 public:
-    // Installs itself on the application; goes with the page.
-    explicit PageKeys(CMivartelDlg &page);
+    // Installs itself on the application; goes with the page. The list's keys select jobs
+    // through trim.
+    PageKeys(const PageParts &parts, PreviewTrim &trim);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -23,5 +26,6 @@ private:
     // True when the key was one of the list's six.
     bool ListKey(int key);
 
-    CMivartelDlg &m_page;
+    PageParts m_parts;
+    PreviewTrim &m_trim;
 };

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "page/pageparts.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
-class CMivartelDlg;
+class PreviewTrim;
 class SourceQueue;
 class QWidget;
 
@@ -20,8 +22,9 @@ public:
     // none on Cancel.
     using ChooseFiles = std::function<QStringList(QWidget *owner, const QString &folder)>;
 
-    // Starts with the real dialog (SourceFileDialog).
-    explicit PageSources(CMivartelDlg &page);
+    // Starts with the real dialog (SourceFileDialog). Jobs it adds or removes are shown and
+    // selected through trim.
+    PageSources(const PageParts &parts, PreviewTrim &trim);
     ~PageSources();
     // Puts another chooser in the dialog's place (tests: a modal dialog would block them).
     void SetFileChooser(ChooseFiles chooseFiles) { m_chooseFiles = std::move(chooseFiles); }
@@ -53,14 +56,12 @@ public:
     // and forgets the files still waiting to be added.
     void RemoveAll();
 
-    // The text of the notice for files that cannot be read; each entry is "path: reason".
-    static QString UnreadableText(const QStringList &refused);
-
 private:
     // No job left: nothing selected, the video window blank, the slider at 0..120 s.
     void ShowNoJob();
 
-    CMivartelDlg &m_page;
+    PageParts m_parts;
+    PreviewTrim &m_trim;
     ChooseFiles m_chooseFiles;
     // Where the dialog opens: the folder of the last source added, at first the user's videos.
     QString m_folder;

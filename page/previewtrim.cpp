@@ -6,58 +6,58 @@
 #include "engine/sharedstate.h"
 #include "media/cvideoedit.h"
 #include "media/videoediterror.h"
-#include "page/cmivarteldlg.h"
-#include "page/pagesources.h"
+#include "page/notices.h"
 
 #include <QDir>
 
 #include <algorithm>
 #include <cmath>
 
-PreviewTrim::PreviewTrim(CMivartelDlg &page)
-    : m_page(page)
+PreviewTrim::PreviewTrim(const PageParts &parts)
+    : m_parts(parts)
 {}
 
 int PreviewTrim::MarkedJob() const
 {
-    const int mark = m_page.jobList()->GetSelectionMark();
-    return m_page.state().jobs.isValidIndex(mark) ? mark : -1;
+    const int mark = m_parts.jobList.GetSelectionMark();
+    return m_parts.state.jobs.isValidIndex(mark) ? mark : -1;
 }
 
 void PreviewTrim::SetSlider(double lower, double upper, double left, double right)
 {
-    m_page.sliderUpdating = 1;
-    m_page.rangeSlider()->SetBounds(lower, upper);
-    m_page.rangeSlider()->SetPositions(left, right);
-    m_page.sliderUpdating = 0;
+    m_sliderUpdating = 1;
+    m_parts.slider.SetBounds(lower, upper);
+    m_parts.slider.SetPositions(left, right);
+    m_sliderUpdating = 0;
 }
 
 void PreviewTrim::SelectJob(int index)
 {
-    const JobList &jobs = m_page.state().jobs;
+    m_selectedJob = index;
+    const JobList &jobs = m_parts.state.jobs;
     if (!jobs.isValidIndex(index))
         return;
     const ConversionJob job = jobs.copyOut(index);
     double duration = job.endTime;
     try {
-        duration = m_page.videoEdit()->GetMediaDuration(job.sourcePath);
+        duration = m_parts.video.GetMediaDuration(job.sourcePath);
     } catch (const VideoEditError &) {
         // The source is gone or no longer readable: the slider spans the job's own range and
         // the picture request below fails quietly.
     }
     SetSlider(0.0, duration, job.beginTime, job.endTime);
     ShowJobPicture(job.sourcePath, job.beginTime);
-    m_page.jobList()->SelectRow(m_page.selectedJobIndex);
+    m_parts.jobList.SelectRow(m_selectedJob);
 }
 
 void PreviewTrim::ShowPicture(const QString &file, double seconds)
 {
-    CVideoEdit *video = m_page.videoEdit();
+    CVideoEdit *video = &m_parts.video;
     // A flag whose playback was stopped by the page itself (Stop preview, a removal) would
     // never see PlaybackFinished and would block every later picture.
-    if (m_page.framePreviewing && video->isPlaying())
+    if (m_framePreview && video->isPlaying())
         return;
-    m_page.framePreviewing = 1;
+    m_framePreview = 1;
     m_fullPreview = 0;
     try {
         const double duration = video->GetMediaDuration(file);
@@ -70,43 +70,43 @@ void PreviewTrim::ShowPicture(const QString &file, double seconds)
         video->Play();
     } catch (const VideoEditError &) {
         // No picture, and nothing to tell; but no playback will end either.
-        m_page.framePreviewing = 0;
+        m_framePreview = 0;
     }
 }
 
 void PreviewTrim::ShowJobPicture(const QString &file, double seconds)
 {
-    if (m_page.framePreviewing && m_page.videoEdit()->isPlaying())
-        m_page.videoEdit()->StopPlayback();
+    if (m_framePreview && m_parts.video.isPlaying())
+        m_parts.video.StopPlayback();
     ShowPicture(file, seconds);
 }
 
-void PreviewTrim::OnRangeChanged(int wParam, int lParam)
+void PreviewTrim::OnRangeChanged(CRangeSlider::Part part, bool released)
 {
     const int mark = MarkedJob();
-    if (m_page.converting() || mark < 0 || m_page.sliderUpdating)
+    if (m_parts.state.converting || mark < 0 || m_sliderUpdating)
         return;
-    JobList &jobs = m_page.state().jobs;
+    JobList &jobs = m_parts.state.jobs;
     ConversionJob job = jobs.copyOut(mark);
-    CRangeSlider *slider = m_page.rangeSlider();
+    CRangeSlider *slider = &m_parts.slider;
     // A drag's steps are left as they are: the cells show their whole seconds meanwhile.
-    if (lParam != 0 || !slider->IsDragging())
-        SnapSlider(wParam, job.beginTime, job.endTime, lParam == 0);
+    if (released || !slider->IsDragging())
+        SnapSlider(part, job.beginTime, job.endTime, !released);
     slider->GetPositions(job.beginTime, job.endTime);
     jobs.replace(mark, job);
-    m_page.jobList()->RepaintCells(m_page.selectedJobIndex, mark, JobColumn::BeginTime);
-    m_page.jobList()->RepaintCells(m_page.selectedJobIndex, mark, JobColumn::EndTime);
-    if (lParam == 0)
+    m_parts.jobList.RepaintCells(m_selectedJob, mark, JobColumn::BeginTime);
+    m_parts.jobList.RepaintCells(m_selectedJob, mark, JobColumn::EndTime);
+    if (!released)
         return;
-    if (wParam == CRangeSlider::LeftThumb || wParam == CRangeSlider::MiddleBar)
+    if (part == CRangeSlider::LeftThumb || part == CRangeSlider::MiddleBar)
         ShowPicture(job.sourcePath, job.beginTime);
-    else if (wParam == CRangeSlider::RightThumb)
+    else if (part == CRangeSlider::RightThumb)
         ShowPicture(job.sourcePath, job.endTime);
 }
 
 void PreviewTrim::SnapSlider(int part, double oldBegin, double oldEnd, bool byKey)
 {
-    CRangeSlider *slider = m_page.rangeSlider();
+    CRangeSlider *slider = &m_parts.slider;
     const double upper = slider->UpperBound();
     // A source under a second converts whole; there is no whole second to put a thumb on.
     if (upper < 1.0)
@@ -133,19 +133,19 @@ void PreviewTrim::SnapSlider(int part, double oldBegin, double oldEnd, bool byKe
             begin = std::min(begin, std::floor(end - 1.0));
         }
     }
-    m_page.sliderUpdating = 1;
+    m_sliderUpdating = 1;
     slider->SetPositions(begin, end);
-    m_page.sliderUpdating = 0;
+    m_sliderUpdating = 0;
 }
 
 void PreviewTrim::Preview()
 {
     const int mark = MarkedJob();
-    if (m_page.converting() || mark < 0)
+    if (m_parts.state.converting || mark < 0)
         return;
     m_fullPreview = 1;
-    const ConversionJob job = m_page.state().jobs.copyOut(mark);
-    CVideoEdit *video = m_page.videoEdit();
+    const ConversionJob job = m_parts.state.jobs.copyOut(mark);
+    CVideoEdit *video = &m_parts.video;
     try {
         video->ClearTimeline();
         video->SetColorDepth(24);
@@ -154,38 +154,35 @@ void PreviewTrim::Preview()
         video->Play();
     } catch (const VideoEditError &) {
         // The source has gone or changed since it was added; say so rather than nothing.
-        m_page.notices().Show(
-            &m_page,
-            PageSources::UnreadableText({QDir::toNativeSeparators(job.sourcePath)}),
-            QStringLiteral("Error"),
-            QMessageBox::Critical);
+        m_parts.notices.Show(&m_parts.page,
+                             UnreadableSourcesText({QDir::toNativeSeparators(job.sourcePath)}),
+                             QStringLiteral("Error"),
+                             QMessageBox::Critical);
     }
 }
 
 void PreviewTrim::StopPreview()
 {
-    if (m_page.converting() || MarkedJob() < 0)
+    if (m_parts.state.converting || MarkedJob() < 0)
         return;
-    m_page.videoEdit()->StopPlayback();
+    m_parts.video.StopPlayback();
     m_fullPreview = 0;
 }
 
 void PreviewTrim::OnPlaybackFinished()
 {
     if (!m_fullPreview)
-        m_page.videoEdit()->StopPlayback();
-    m_page.framePreviewing = 0;
+        m_parts.video.StopPlayback();
+    m_framePreview = 0;
 }
 
 void PreviewTrim::OnListClicked()
 {
-    if (m_page.converting())
+    if (m_parts.state.converting)
         return;
     const int mark = MarkedJob();
-    if (mark >= 0 && mark != m_page.selectedJobIndex) {
-        m_page.selectedJobIndex = mark;
+    if (mark >= 0 && mark != m_selectedJob)
         SelectJob(mark);
-    } else if (m_page.selectedJobIndex != -1) {
-        m_page.jobList()->SelectRow(m_page.selectedJobIndex);
-    }
+    else if (m_selectedJob != -1)
+        m_parts.jobList.SelectRow(m_selectedJob);
 }

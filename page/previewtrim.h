@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
+#include "controls/crangeslider.h"
+#include "page/pageparts.h"
 
-class CMivartelDlg;
+#include <QString>
 
 // The video area's handling of the selected job: selecting a job, its picture at a time, the
 // slider's changes that trim it, Preview and Stop preview, the end of a playback, and clicks
@@ -10,11 +11,15 @@ class CMivartelDlg;
 class PreviewTrim
 {
 public:
-    explicit PreviewTrim(CMivartelDlg &page);
+    explicit PreviewTrim(const PageParts &parts);
 
-    // Shows job `index` (the caller has set selectedJobIndex): its range on the slider, its
-    // picture at its begin, its row selected. Nothing for an index outside the list.
+    // Job `index` becomes the selected one and is shown: its range on the slider, its picture
+    // at its begin, its row selected. Only the choice changes for an index outside the list.
     void SelectJob(int index);
+    // The job shown in the video area and edited by the slider; -1 for none.
+    int selectedJob() const { return m_selectedJob; }
+    // Changes the choice alone, showing nothing.
+    void SetSelectedJob(int index) { m_selectedJob = index; }
     // Shows the frame of the file at `seconds` (at 1 s, or the end of a shorter file, when that
     // lies beyond the file's end): a playback of no length that stops on its own. Dropped while
     // an earlier picture is still playing; a file that cannot be read shows nothing and blocks
@@ -27,9 +32,9 @@ public:
     void SetSlider(double lower, double upper, double left, double right);
 
     // The slider's notification: trims the job at the list's selection mark and repaints its
-    // time cells. At the end of a drag (lParam 1) and after a key, the thumbs are put on whole
+    // time cells. At the end of a drag (released) and after a key, the thumbs are put on whole
     // seconds, as the cells show them; a drag's end then shows the picture of the dragged end.
-    void OnRangeChanged(int wParam, int lParam);
+    void OnRangeChanged(CRangeSlider::Part part, bool released);
     // Preview (button 1054): plays the selected job's range with its sound.
     void Preview();
     // Stop preview (button 1055).
@@ -42,6 +47,8 @@ public:
 
     // 1 from Preview until Stop preview or the next picture request.
     int fullPreviewing() const { return m_fullPreview; }
+    // 1 while a single picture is under way; further picture requests are dropped.
+    int framePreviewing() const { return m_framePreview; }
 
 private:
     // The job at the list's selection mark, -1 when the mark is no job.
@@ -49,6 +56,10 @@ private:
     // Puts the thumbs on whole seconds, at least one apart; see OnRangeChanged.
     void SnapSlider(int part, double oldBegin, double oldEnd, bool byKey);
 
-    CMivartelDlg &m_page;
+    PageParts m_parts;
+    int m_selectedJob = -1;
+    // 1 while this class itself moves the slider: its notifications then change no job.
+    int m_sliderUpdating = 0;
+    int m_framePreview = 0;
     int m_fullPreview = 0;
 };

@@ -1,19 +1,20 @@
 #include "page/sourcedrop.h"
 
-#include "page/cmivarteldlg.h"
 #include "page/pagesources.h"
 
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+#include <QWidget>
 
-SourceDrop::SourceDrop(CMivartelDlg &page)
-    : QObject(&page)
-    , m_page(page)
+SourceDrop::SourceDrop(const PageParts &parts, PageSources &sources)
+    : QObject(&parts.page)
+    , m_page(parts.page)
+    , m_sources(sources)
 {
-    page.setAcceptDrops(true);
-    page.installEventFilter(this);
+    m_page.setAcceptDrops(true);
+    m_page.installEventFilter(this);
 }
 
 QStringList SourceDrop::LocalFiles(const QMimeData *data)
@@ -51,7 +52,7 @@ bool SourceDrop::eventFilter(QObject *watched, QEvent *event)
         }
         drop->acceptProposedAction();
         // Returns at once; a notice about refused files comes later, never inside the drag.
-        m_page.sources().AddSourcePaths(files);
+        m_sources.AddSourcePaths(files);
         return true;
     }
     default:

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "page/pageparts.h"
+
 #include <QObject>
 #include <QStringList>
 
-class CMivartelDlg;
+class PageSources;
 class QMimeData;
 
 // Files dropped on the page from a file manager: the local files among the dropped URLs are
@@ -14,8 +16,9 @@ class SourceDrop : public QObject
     Q_OBJECT
 
 public:
-    // Installs itself on the page and lets the page accept drops; goes with the page.
-    explicit SourceDrop(CMivartelDlg &page);
+    // Installs itself on the page and lets the page accept drops; goes with the page. The
+    // files go to sources.
+    SourceDrop(const PageParts &parts, PageSources &sources);
 
     // The local regular files named by the data, in order.
     static QStringList LocalFiles(const QMimeData *data);
@@ -24,5 +27,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    CMivartelDlg &m_page;
+    QWidget &m_page;
+    PageSources &m_sources;
 };

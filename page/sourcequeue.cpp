@@ -1,7 +1,7 @@
 #include "page/sourcequeue.h"
 
-#include "page/cmivarteldlg.h"
-#include "page/pagebatch.h"
+#include "engine/sharedstate.h"
+#include "page/notices.h"
 #include "page/pagesources.h"
 
 #include <QDir>
@@ -17,17 +17,25 @@ constexpr qint64 StepBudgetMs = 20;
 
 } // namespace
 
-SourceQueue::SourceQueue(CMivartelDlg &page, PageSources &sources)
-    : m_page(page)
+SourceQueue::SourceQueue(const PageParts &parts, PageSources &sources)
+    : m_parts(parts)
     , m_sources(sources)
-    , m_countLabel(new QLabel(&page))
+    , m_countLabel(new QLabel(&parts.page))
 {
     m_worker.setMaxThreadCount(1);
     m_countLabel->setObjectName(QStringLiteral("pendingSources"));
     m_countLabel->setGeometry(CountPlace);
     m_countLabel->hide();
-    connect(&page.batch(), &PageBatch::batchStarted, this, &SourceQueue::ShowCount);
-    connect(&page.batch(), &PageBatch::batchUnwound, this, &SourceQueue::ScheduleStep);
+}
+
+void SourceQueue::OnBatchStarted()
+{
+    ShowCount();
+}
+
+void SourceQueue::OnBatchUnwound()
+{
+    ScheduleStep();
 }
 
 SourceQueue::~SourceQueue()
@@ -114,7 +122,7 @@ void SourceQueue::ListMeasured()
         m_measured.clear();
     }
     // Held: the batch's end schedules the next step.
-    if (m_page.converting()) {
+    if (m_parts.state.converting) {
         ShowCount();
         return;
     }
@@ -153,10 +161,10 @@ void SourceQueue::ListMeasured()
     // Last, with everything in place: a modal notice runs the event loop, and later steps
     // with it.
     for (const QStringList &refused : notices)
-        m_page.notices().Show(&m_page,
-                              PageSources::UnreadableText(refused),
-                              QStringLiteral("Error"),
-                              QMessageBox::Critical);
+        m_parts.notices.Show(&m_parts.page,
+                             UnreadableSourcesText(refused),
+                             QStringLiteral("Error"),
+                             QMessageBox::Critical);
 }
 
 void SourceQueue::ShowCount()
@@ -166,7 +174,7 @@ void SourceQueue::ShowCount()
         m_countLabel->hide();
         return;
     }
-    m_countLabel->setText(m_page.converting()
+    m_countLabel->setText(m_parts.state.converting
                               ? QStringLiteral("Files to add when converting ends: %1").arg(count)
                               : QStringLiteral("Adding files: %1 to go").arg(count));
     m_countLabel->show();

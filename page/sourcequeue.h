@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/mediaduration.h"
+#include "page/pageparts.h"
 
 #include <QList>
 #include <QMutex>
@@ -11,7 +12,6 @@
 
 #include <deque>
 
-class CMivartelDlg;
 class PageSources;
 class QLabel;
 
@@ -31,7 +31,8 @@ public:
     // button, under the list that is filling.
     static constexpr QRect CountPlace{23, 462, 420, 16};
 
-    SourceQueue(CMivartelDlg &page, PageSources &sources);
+    // The count's line goes on parts.page.
+    SourceQueue(const PageParts &parts, PageSources &sources);
     // Drops what waits and lets the file being measured finish (a few milliseconds, at most
     // the measuring's time limit).
     ~SourceQueue() override;
@@ -45,6 +46,10 @@ public:
     // Files taken but not listed yet.
     int pendingCount() const { return int(m_waiting.size()); }
     QLabel *countLabel() const { return m_countLabel; }
+    // A batch has started: the files still to come wait for its end, and the count says so.
+    void OnBatchStarted();
+    // The batch has unwound: the files held meanwhile are listed now.
+    void OnBatchUnwound();
 
 private:
     struct Set
@@ -60,7 +65,7 @@ private:
     void ListMeasured();
     void ShowCount();
 
-    CMivartelDlg &m_page;
+    PageParts m_parts;
     PageSources &m_sources;
     QLabel *m_countLabel = nullptr; // the page's child
     // One thread, so that the files are measured, and listed, in the order given.

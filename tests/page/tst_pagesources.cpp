@@ -54,7 +54,7 @@ void ClickRow(CMivartelDlg *page, int row)
 bool PictureDone(CMivartelDlg *page)
 {
     return QTest::qWaitFor([page] { return !page->videoEdit()->isPlaying(); }, 10000)
-           && !page->framePreviewing;
+           && !page->previewTrim().framePreviewing();
 }
 
 // Every file handed over has been listed or refused.
@@ -153,12 +153,12 @@ private slots:
         QTest::mouseClick(page->addButton(), Qt::LeftButton);
         QVERIFY(Settled(page));
         QCOMPARE(page->state().jobs.count(), 2);
-        QCOMPARE(page->selectedJobIndex, 1);
+        QCOMPARE(page->previewTrim().selectedJob(), 1);
         QVERIFY(page->videoEdit()->isVisible() && !page->fadeInPicture()->isVisible());
         QCOMPARE(PictureRange(page), (QList<double>{1.0, 1.0}));
         QVERIFY(PictureAt(page, 1.0));
         ClickRow(page, 0);
-        QCOMPARE(page->selectedJobIndex, 0);
+        QCOMPARE(page->previewTrim().selectedJob(), 0);
         QCOMPARE(SliderOf(page), (QList<double>{0, durA, 0, durA}));
         QVERIFY(PictureAt(page, 0.0));
 
@@ -244,7 +244,7 @@ private slots:
         if (start >= 0)
             ClickRow(page, start);
         QTest::keyClick(page->jobList(), Qt::Key(key));
-        QCOMPARE(page->selectedJobIndex, expected);
+        QCOMPARE(page->previewTrim().selectedJob(), expected);
         if (expected >= 0) {
             QCOMPARE(page->jobList()->GetSelectionMark(), expected);
             const double end = expected % 2 ? durB : durA;
@@ -290,7 +290,7 @@ private slots:
         const int left = all ? 0 : jobs - 1;
         QCOMPARE(page->state().jobs.count(), left);
         QCOMPARE(page->jobList()->GetItemCount(), left);
-        QCOMPARE(page->selectedJobIndex, expected);
+        QCOMPARE(page->previewTrim().selectedJob(), expected);
         QCOMPARE(SliderOf(page), (QList<double>{0, upper, 0, upper}));
         if (expected >= 0) {
             QCOMPARE(page->jobList()->GetSelectionMark(), expected);
@@ -326,8 +326,8 @@ private slots:
         ClickRow(page, 1);
         QVERIFY(PictureDone(page));
         ClickRow(page, 0);
-        QCOMPARE(page->selectedJobIndex, 0);
-        QCOMPARE(page->framePreviewing, 0);
+        QCOMPARE(page->previewTrim().selectedJob(), 0);
+        QCOMPARE(page->previewTrim().framePreviewing(), 0);
         QTest::mouseClick(page->previewButton(), Qt::LeftButton);
         QCOMPARE(m.notices.size(), 1);
         QVERIFY(m.notices[0].text.contains(doomed));
@@ -479,7 +479,7 @@ private slots:
         page->state().converting = 0;
         QCOMPARE(dialogs, 0);
         QCOMPARE(page->state().jobs.count(), 2);
-        QCOMPARE(page->selectedJobIndex, 1);
+        QCOMPARE(page->previewTrim().selectedJob(), 1);
         QCOMPARE(page->state().jobs.copyOut(1).beginTime, 0.0);
     }
 
@@ -520,7 +520,7 @@ private slots:
             if (jobs > 0 && jobs < listed.size())
                 between << jobs;
         QVERIFY2(between.size() >= 3, qPrintable(QString::number(between.size())));
-        QCOMPARE(page->selectedJobIndex, listed.size() - 1);
+        QCOMPARE(page->previewTrim().selectedJob(), listed.size() - 1);
         QCOMPARE(m.notices.size(), 1);
         QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
         QCOMPARE(m.notices[0].text.split('\n').mid(1),
