@@ -24,7 +24,7 @@ BatchOutcome BatchConversion::RunJobs(int jobCount)
     m_state.cancelRequested = 0;
     m_state.jobs.resetProgress();
     if (jobCount > 0)
-        m_state.RepaintCells(0, jobCount - 1, JobColumn::Progress);
+        m_state.RepaintJobCells(0, jobCount - 1, JobColumn::Progress);
     for (m_state.currentJobIndex = 0; m_state.currentJobIndex < jobCount;
          ++m_state.currentJobIndex) {
         // Jobs may have been removed from under a stopped batch's caller; never run past them.

@@ -12,10 +12,10 @@ void SharedState::SetProgramDirectory(const QString &directory)
 
 void SharedState::RepaintProgressCell() const
 {
-    RepaintCells(currentJobIndex, currentJobIndex, JobColumn::Progress);
+    RepaintJobCells(currentJobIndex, currentJobIndex, JobColumn::Progress);
 }
 
-void SharedState::RepaintCells(int firstRow, int lastRow, int column) const
+void SharedState::RepaintJobCells(int firstRow, int lastRow, int column) const
 {
     if (repainter)
         repainter->RepaintCells(firstRow, lastRow, column);

@@ -28,7 +28,7 @@ struct SharedState
     void SetProgramDirectory(const QString &directory);
     // Asks the job list to repaint the Progress cell of the current job.
     void RepaintProgressCell() const;
-    void RepaintCells(int firstRow, int lastRow, int column) const;
+    void RepaintJobCells(int firstRow, int lastRow, int column) const;
     // Asks the job list to bring the current job's row into view.
     void ShowCurrentJob() const;
 };

@@ -112,15 +112,13 @@ void CMivartelApp::InitInstance()
     SharedState paths;
     paths.SetProgramDirectory(QCoreApplication::applicationDirPath());
     m_programDirectory = paths.programDirectory;
-    // The bare skin file name below resolves here.
-    QDir::setCurrent(m_programDirectory);
     WarnAboutMissingFiles();
 
     // The skin must be on before the first window exists.
     m_skin = std::make_unique<SkinComponent>();
     m_skin->Initialize(0);
     m_skin->EnableSkin(1);
-    m_skin->LoadSkinFile(SkinFileName);
+    m_skin->LoadSkinFile(m_programDirectory + SkinFileName);
     m_skin->ApplySkin();
 
     m_splash.Start();
