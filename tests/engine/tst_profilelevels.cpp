@@ -24,6 +24,23 @@ private:
         int macroblocks, macroblocksPerSecond, kbitPerSecond;
     };
 
+    // Converts the whole source with one shipped profile and reads the output back with
+    // mediainfo; problem says why when the job did not finish or wrote to the log.
+    static QList<QVariantMap>
+    Convert(const QString &source, double seconds, int type, int profile, QString &problem)
+    {
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = type;
+        f.state.selectedProfile = profile;
+        f.state.jobs.append(ConversionJob::ForSource(source, seconds));
+        f.Run();
+        const ConversionJob job = f.state.jobs.copyOut(0);
+        problem = job.finished == 1 ? f.LogText() : "not finished: " + job.failureReason;
+        return TestMedia::MediaInfoTracks(f.state.outputDirectory + job.outputName + '.'
+                                          + profileFileTable[size_t(type)].extension);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -83,19 +100,11 @@ private slots:
                                    : "MPEG-4 Visual Simple@" + claim.captured(3);
         QVERIFY2(levels.contains(level), qPrintable(level));
 
-        EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = type;
-        f.state.selectedProfile = profile;
-        f.state.jobs.append(ConversionJob::ForSource(m_clip, 10));
-        f.Run();
-        const ConversionJob job = f.state.jobs.copyOut(0);
-        QCOMPARE(job.finished, 1);
-        QCOMPARE(f.LogText(), QString());
+        QString problem;
+        const QList<QVariantMap> tracks = Convert(m_clip, 10, type, profile, problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QHash<QString, QVariantMap> track;
-        const QString output = f.state.outputDirectory + job.outputName + '.'
-                               + profileFileTable[size_t(type)].extension;
-        for (const QVariantMap &t : TestMedia::MediaInfoTracks(output))
+        for (const QVariantMap &t : tracks)
             track.insert(t.value("@type").toString(), t);
         const QVariantMap video = track.value("Video");
 
@@ -142,19 +151,11 @@ private slots:
     {
         QFETCH(int, type);
         QFETCH(int, profile);
-        EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = type;
-        f.state.selectedProfile = profile;
-        f.state.jobs.append(ConversionJob::ForSource(m_song, 4));
-        f.Run();
-        const ConversionJob job = f.state.jobs.copyOut(0);
-        QCOMPARE(f.LogText(), QString());
-        QCOMPARE(job.finished, 1);
+        QString problem;
+        const QList<QVariantMap> tracks = Convert(m_song, 4, type, profile, problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QStringList kinds;
-        const QString output = f.state.outputDirectory + job.outputName + '.'
-                               + profileFileTable[size_t(type)].extension;
-        for (const QVariantMap &t : TestMedia::MediaInfoTracks(output))
+        for (const QVariantMap &t : tracks)
             kinds.append(t.value("@type").toString());
         QCOMPARE(kinds, QStringList({"General", "Audio"}));
     }
