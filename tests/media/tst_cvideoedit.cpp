@@ -235,38 +235,6 @@ private slots:
         QTEST(qRound(edit.pictureTime() * 25), "frame");
         QVERIFY(!AllBlack(edit.grab().toImage().convertToFormat(QImage::Format_RGB32)));
     }
-
-    // The export of the widget is the engine's; its events come through the widget.
-    void exportThroughTheWidget()
-    {
-        CVideoEdit edit;
-        QSignalSpy progress(&edit, &CVideoEdit::ExportProgress);
-        QSignalSpy finished(&edit, &CVideoEdit::ExportFinished);
-        edit.ClearTimeline();
-        edit.SetVideoWidth(160);
-        edit.SetVideoHeight(120);
-        edit.SetFrameRate(25.0f);
-        edit.SetOutputFormat(6);
-        edit.AddVideoRange(m_clip, 2.0, 5.0, 0);
-        edit.AddAudioRange(m_clip, 2.0, 5.0);
-        const QString out = m_media.filePath("export.mpg");
-        QVERIFY(!edit.StartExport(m_media.filePath("no/such/folder/x.mpg")));
-        QVERIFY(edit.StartExport(out));
-        QVERIFY(finished.wait(20000));
-        QTest::qWait(200);
-        QCOMPARE(finished.count(), 1);
-        QVERIFY(!progress.isEmpty());
-        QCOMPARE(progress.last().at(1).toDouble(), 3.0);
-        QVERIFY(qAbs(progress.last().at(0).toDouble() - 3.0) < 0.2);
-        QCOMPARE(TestMedia::ProbeValues(out, "stream=width", "width").value(0), QString("160"));
-        const double duration
-            = TestMedia::ProbeValues(out, "format=duration", "duration").value(0).toDouble();
-        QVERIFY2(qAbs(duration - 3.0) < 0.2, qPrintable(QString::number(duration)));
-        // An unknown container refuses to start and leaves nothing.
-        edit.SetOutputFormat(7);
-        QVERIFY(!edit.StartExport(m_media.filePath("other.mpg")));
-        QVERIFY(!QFile::exists(m_media.filePath("other.mpg")));
-    }
 };
 
 QTEST_MAIN(TestCVideoEdit)
