@@ -5,14 +5,11 @@
 // Offscreen unless a display is set; with a file name, ImageMagick's `import` takes a
 // screenshot of the display while the last job's first pass runs.
 #include "benchsupport.h"
-#include "controls/cimagebutton.h"
-#include "page/pagesources.h"
 #include "pagefixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,24 +30,16 @@ int main(int argc, char *argv[])
 
     PageFixture fixture;
     fixture.SetUp();
-    CMivartelDlg *page = fixture.Open();
-    if (!page)
+    CMivartelDlg *page = fixture.OpenWith(fixture.Clips("clip", jobs, seconds));
+    if (!page) {
+        std::fprintf(stderr, "windowbench: cannot show the page or make or add the clips\n");
         return 1;
-    for (int i = 0; i < jobs; ++i) {
-        const QString clip = fixture.Clip(QStringLiteral("clip%1").arg(i), seconds);
-        if (clip.isEmpty() || !page->sources().AddSourcePath(clip)) {
-            std::fprintf(stderr, "windowbench: cannot make or add clip %d\n", i);
-            return 1;
-        }
     }
-    page->state().outputDirectory = fixture.OutputDir();
 
     QList<double> lateness; // milliseconds past each 5 ms period
     QElapsedTimer clock;
     qint64 lastNs = -1;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
+    const auto measureAndShoot = [&] {
         const qint64 now = clock.nsecsElapsed();
         if (lastNs >= 0 && page->converting())
             lateness.push_back(std::max(0.0, double(now - lastNs) / 1e6 - TimerMs));
@@ -62,16 +51,14 @@ int main(int argc, char *argv[])
             QProcess::startDetached(QStringLiteral("import"),
                                     {QStringLiteral("-window"), QStringLiteral("root"), shot});
         }
-    });
+    };
     clock.start();
-    timer.start(TimerMs);
     const double cpuBefore = BenchSupport::OwnCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    QTest::mouseClick(page->startButton(), Qt::LeftButton);
+    fixture.RunBatch(page, measureAndShoot, TimerMs);
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     const double cpuSeconds = BenchSupport::OwnCpuSeconds() - cpuBefore;
-    timer.stop();
 
     int finished = 0;
     for (int i = 0; i < page->state().jobs.count(); ++i)
