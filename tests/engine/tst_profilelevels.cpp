@@ -84,9 +84,7 @@ private slots:
         QVERIFY2(levels.contains(level), qPrintable(level));
 
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = type;
-        f.state.selectedProfile = profile;
+        f.UseShippedProfile(type, profile);
         f.state.jobs.append(ConversionJob::ForSource(m_clip, 10));
         f.Run();
         const ConversionJob job = f.state.jobs.copyOut(0);
@@ -143,9 +141,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(int, profile);
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = type;
-        f.state.selectedProfile = profile;
+        f.UseShippedProfile(type, profile);
         f.state.jobs.append(ConversionJob::ForSource(m_song, 4));
         f.Run();
         const ConversionJob job = f.state.jobs.copyOut(0);

@@ -10,6 +10,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// The component shown at the clips' size, its PlaybackFinished events recorded.
+struct ShownVideo
+{
+    CVideoEdit edit;
+    QSignalSpy finished{&edit, &CVideoEdit::PlaybackFinished};
+
+    ShownVideo()
+    {
+        edit.resize(320, 240);
+        edit.show();
+    }
+};
+
+} // namespace
+
 // The media component with Qt Multimedia's FFmpeg back end on clips made here; what it
 // shows is checked on the grabbed widget.
 class TestCVideoEdit : public QObject
@@ -130,10 +147,8 @@ private slots:
 
     void rangePlaysAndFinishesOnce()
     {
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         edit.ClearTimeline();
         edit.AddVideoRange(m_clip, 3.0, 5.0, 0);
         edit.AddAudioRange(m_clip, 3.0, 5.0);
@@ -152,10 +167,8 @@ private slots:
 
     void stopPlaybackStopsAtOnce()
     {
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         edit.AddVideoRange(m_clip, 0.0, 8.0, 0);
         QVERIFY(edit.Play());
         QTest::qWait(500);
@@ -179,9 +192,8 @@ private slots:
     {
         QFETCH(bool, realMedia);
         const QString clip = realMedia ? m_realClip : m_clip;
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
+        ShownVideo video;
+        CVideoEdit &edit = video.edit;
         const QImage one = ShowPicture(edit, clip, 1.0);
         const QImage five = ShowPicture(edit, clip, 5.0);
         QVERIFY(!one.isNull() && !five.isNull());
@@ -199,10 +211,8 @@ private slots:
 
     void stillPictureOfAnEmptyRange()
     {
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         edit.AddVideoRange(m_clip, 1.0, 1.0, 0);
         QVERIFY(edit.Play());
         QVERIFY(finished.wait(3000));
@@ -226,10 +236,8 @@ private slots:
     {
         QFETCH(bool, shortPicture);
         QFETCH(double, at);
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         QVERIFY(edit.AddVideoRange(shortPicture ? m_shortPicture : m_clip, at, at, 0));
         QVERIFY(edit.Play() && finished.wait(5000));
         QTEST(qRound(edit.pictureTime() * 25), "frame");
