@@ -2,6 +2,7 @@
 // prints the seconds from the start to the page's first paint and to the last file listed, and
 // the longest time the event loop went without turning once it had started (a 10 ms timer's
 // longest gap). Usage: addbench [file count]; offscreen unless a display is set.
+#include "benchsupport.h"
 #include "page/cmivarteldlg.h"
 #include "shell/cmivartelapp.h"
 #include "shell/couterdlg.h"
@@ -44,10 +45,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    CMivartelApp::ChooseMediaBackend();
-    QApplication app(argc, argv);
+    BenchApplication<QApplication> app(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
 
     QTemporaryDir dir;

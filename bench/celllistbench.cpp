@@ -1,8 +1,9 @@
 // How much one paint of the job list costs with 100,000 rows: the cell requests of a full
 // paint of the visible area, of a repaint of one Progress cell, and the time of a full paint.
-// Run: build/celllistbench [picture.png] (headless unless a display platform is chosen); with
-// a file name it also saves what the list shows.
+// Run: build/celllistbench [picture.png] (offscreen unless a display is set); with a file name
+// it also saves what the list shows.
 
+#include "benchsupport.h"
 #include "controls/ccelllistctrl.h"
 #include "controls/cellinfoprovider.h"
 #include "engine/cellrepainter.h"
@@ -74,9 +75,7 @@ int RequestsForOneCell(CCellListCtrl &list, CountingProvider &provider, int row)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    BenchApplication<QApplication> app(argc, argv);
 
     CountingProvider provider;
     CCellListCtrl list(&provider);

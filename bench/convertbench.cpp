@@ -1,6 +1,7 @@
 // Converts a 60-second clip through ConvertJob, then runs the same expanded commands
 // directly, and prints the wall-time ratio and the program's own processor time as a share
 // of the wall time. Usage: convertbench [rounds]
+#include "benchsupport.h"
 #include "engine/cellrepainter.h"
 #include "engine/commandtemplate.h"
 #include "engine/conversionpipeline.h"
@@ -21,17 +22,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
-
-double OwnCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct CountingRepainter : CellRepainter
 {
@@ -39,17 +31,11 @@ struct CountingRepainter : CellRepainter
     void RepaintCells(int, int, int) override { ++repaints; }
 };
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    BenchApplication<QCoreApplication> app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
     QTemporaryDir work;
     const QString clip = work.filePath("sixty seconds.mp4");
@@ -82,7 +68,7 @@ int main(int argc, char *argv[])
         state.selectedProfile
             = catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile")).toInt()
               - 1;
-        std::vector<double> engineWall, directWall, cpuShare;
+        QList<double> engineWall, directWall, cpuShare;
         int repaints = 0;
         for (int round = 0; round < rounds; ++round) {
             // Through the engine.
@@ -94,13 +80,13 @@ int main(int argc, char *argv[])
             state.currentJobIndex = 0;
             state.cancelRequested = 0;
             repainter.repaints = 0;
-            const double cpuBefore = OwnCpuSeconds();
+            const double cpuBefore = BenchSupport::OwnCpuSeconds();
             QElapsedTimer wall;
             wall.start();
             state.jobStartTick = TickCount();
             pipeline.ConvertJob();
             const double engineSeconds = double(wall.nsecsElapsed()) / 1e9;
-            cpuShare.push_back((OwnCpuSeconds() - cpuBefore) / engineSeconds * 100.0);
+            cpuShare.push_back((BenchSupport::OwnCpuSeconds() - cpuBefore) / engineSeconds * 100.0);
             engineWall.push_back(engineSeconds);
             repaints = repainter.repaints;
 
@@ -124,10 +110,15 @@ int main(int argc, char *argv[])
             }
             directWall.push_back(double(wall.nsecsElapsed()) / 1e9);
         }
-        const double e = Median(engineWall);
-        const double d = Median(directWall);
-        std::printf(
-            "%-6d %10.3f %10.3f %8.3f %10.2f %9d\n", type, e, d, e / d, Median(cpuShare), repaints);
+        const double e = BenchSupport::Median(engineWall);
+        const double d = BenchSupport::Median(directWall);
+        std::printf("%-6d %10.3f %10.3f %8.3f %10.2f %9d\n",
+                    type,
+                    e,
+                    d,
+                    e / d,
+                    BenchSupport::Median(cpuShare),
+                    repaints);
     }
     std::printf("targets: ratio <= 1.03, own cpu < 2 %%\n");
     return 0;

@@ -1,5 +1,6 @@
 // Times the media component: GetMediaDuration on a 10-minute file, and an export against
 // the same ffmpeg command run directly. Prints the figures; run by hand from the build folder.
+#include "benchsupport.h"
 #include "engine/compressorlist.h"
 #include "engine/timelineexporter.h"
 #include "media/cvideoedit.h"
@@ -13,16 +14,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-#include <cstdio>
-
 namespace {
-
-double Median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 
 // The intermediate transcode's settings: MS-MPEG-4 v3 and MP3 at 320x240, 15 frames/s.
 void SetUpLikeTheTranscode(TimelineExporter &exporter)
@@ -49,10 +41,7 @@ void SetUpLikeTheTranscode(TimelineExporter &exporter)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
-    QApplication app(argc, argv);
+    BenchApplication<QApplication> app(argc, argv);
     QTextStream out(stdout);
     QTemporaryDir dir;
     const QString source = dir.filePath("tenminutes.mp4");
@@ -73,7 +62,7 @@ int main(int argc, char *argv[])
     }
     out << QString("GetMediaDuration (%1 s file): median %2 ms over %3 calls (target < 50 ms)")
                .arg(measured, 0, 'f', 1)
-               .arg(Median(durations), 0, 'f', 3)
+               .arg(BenchSupport::Median(durations), 0, 'f', 3)
                .arg(durations.size())
         << Qt::endl;
 
@@ -118,8 +107,8 @@ int main(int argc, char *argv[])
         if (round % 2 == 1)
             runDirect();
     }
-    const double exportMs = Median(viaExport);
-    const double directMs = Median(direct);
+    const double exportMs = BenchSupport::Median(viaExport);
+    const double directMs = BenchSupport::Median(direct);
     out << QString("export of 120 s (AVI, MS-MPEG-4 v3 + MP3): median %1 ms; ffmpeg run "
                    "directly: median %2 ms; ratio %3 (target <= 1.05)")
                .arg(exportMs, 0, 'f', 0)

@@ -4,50 +4,25 @@
 // not the program's). Usage: windowbench [clip seconds] [job count] [screenshot.png]
 // Offscreen unless a display is set; with a file name, ImageMagick's `import` takes a
 // screenshot of the display while the last job's first pass runs.
-#include "controls/cimagebutton.h"
-#include "page/pagesources.h"
+#include "benchsupport.h"
 #include "pagefixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
-#include <vector>
 
 namespace {
 
 constexpr int TimerMs = 5;
 
-double OwnCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double Percentile(std::vector<double> values, double share)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(share * double(values.size())));
-    return values[index];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
-    QApplication app(argc, argv);
+    BenchApplication<QApplication> app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
     const int jobs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     const QString shot = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
@@ -55,24 +30,16 @@ int main(int argc, char *argv[])
 
     PageFixture fixture;
     fixture.SetUp();
-    CMivartelDlg *page = fixture.Open();
-    if (!page)
+    CMivartelDlg *page = fixture.OpenWith(fixture.Clips("clip", jobs, seconds));
+    if (!page) {
+        std::fprintf(stderr, "windowbench: cannot show the page or make or add the clips\n");
         return 1;
-    for (int i = 0; i < jobs; ++i) {
-        const QString clip = fixture.Clip(QStringLiteral("clip%1").arg(i), seconds);
-        if (clip.isEmpty() || !page->sources().AddSourcePath(clip)) {
-            std::fprintf(stderr, "windowbench: cannot make or add clip %d\n", i);
-            return 1;
-        }
     }
-    page->state().outputDirectory = fixture.OutputDir();
 
-    std::vector<double> lateness; // milliseconds past each 5 ms period
+    QList<double> lateness; // milliseconds past each 5 ms period
     QElapsedTimer clock;
     qint64 lastNs = -1;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
+    const auto measureAndShoot = [&] {
         const qint64 now = clock.nsecsElapsed();
         if (lastNs >= 0 && page->converting())
             lateness.push_back(std::max(0.0, double(now - lastNs) / 1e6 - TimerMs));
@@ -84,16 +51,14 @@ int main(int argc, char *argv[])
             QProcess::startDetached(QStringLiteral("import"),
                                     {QStringLiteral("-window"), QStringLiteral("root"), shot});
         }
-    });
+    };
     clock.start();
-    timer.start(TimerMs);
-    const double cpuBefore = OwnCpuSeconds();
+    const double cpuBefore = BenchSupport::OwnCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    QTest::mouseClick(page->startButton(), Qt::LeftButton);
+    fixture.RunBatch(page, measureAndShoot, TimerMs);
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    const double cpuSeconds = OwnCpuSeconds() - cpuBefore;
-    timer.stop();
+    const double cpuSeconds = BenchSupport::OwnCpuSeconds() - cpuBefore;
 
     int finished = 0;
     for (int i = 0; i < page->state().jobs.count(); ++i)
@@ -103,11 +68,11 @@ int main(int argc, char *argv[])
                 seconds,
                 finished,
                 wallSeconds);
-    std::printf("5 ms timer lateness over %zu periods: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
-                lateness.size(),
-                Percentile(lateness, 0.50),
-                Percentile(lateness, 0.99),
-                Percentile(lateness, 1.0));
+    std::printf("5 ms timer lateness over %lld periods: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                static_cast<long long>(lateness.size()),
+                BenchSupport::Percentile(lateness, 0.50),
+                BenchSupport::Percentile(lateness, 0.99),
+                BenchSupport::Percentile(lateness, 1.0));
     std::printf("own processor time: %.3f s = %.2f %% of the wall time\n",
                 cpuSeconds,
                 100.0 * cpuSeconds / wallSeconds);

@@ -128,7 +128,7 @@ QStringList ExpandCommand(const QString &commandTemplate,
                           const QString &outputDirectory,
                           const QDateTime &now)
 {
-    const bool fromIntermediate = job.needsIntermediate == 1 && job.stage == 1;
+    const bool fromIntermediate = job.needsIntermediate == 1 && job.stage == JobStage::FirstPass;
     // The intermediate file holds only the range, so it is read from its start. On a command
     // line the blank after "00:00:00" only separated words; inside one argument it would make
     // the time invalid, so it is left out here.

@@ -10,7 +10,6 @@ struct ConversionJob
     QString outputName; // base name of the output, no folder, no extension
     double beginTime = 0.0;
     double endTime = 0.0;
-    QString spareText;
     int finished = 0;
     int sizeKB = 0;
     double framesPerSecond = 0.0;
@@ -19,9 +18,7 @@ struct ConversionJob
     int needsIntermediate = 0;
     QString intermediatePath;
     int intermediateDone = 0;
-    double spareNumber1 = 0.0;
     double exportPercent = 0.0;
-    double spareNumber2 = 0.0;
     // 1 when the batch ran the job but a command failed or its final file is missing or empty
     // afterwards; failureReason then says why (the same text goes to the log).
     int failed = 0;

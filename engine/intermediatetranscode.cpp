@@ -109,7 +109,7 @@ void IntermediateTranscode::ExportIntermediate(int jobIndex)
     DeleteFileIfAny(name);
     m_state.jobStartTick = TickCount();
     if (!m_control.StartExport(name)) {
-        // The job goes on at stage 0, so the encoder reads the source itself.
+        // The job goes on at JobStage::Exporting, so the encoder reads the source itself.
         DeleteFileIfAny(name);
         return;
     }

@@ -29,14 +29,14 @@ ProgressCell ProgressCellOf(const ConversionJob &job)
         cell.text = QStringLiteral(" Failed ");
         return cell;
     }
-    if (job.needsIntermediate == 1 && job.stage == 0) {
+    if (job.needsIntermediate == 1 && job.stage == JobStage::Exporting) {
         cell.text = QString::asprintf("Buffering  %.2f%%", job.exportPercent);
         cell.progressMax = 100;
         cell.progressPos = int(job.exportPercent);
         return cell;
     }
     switch (job.stage) {
-    case 1:
+    case JobStage::FirstPass:
         if (job.encodedTime > 0.0 && job.sizeKB > 0) {
             const int percent = EncodedPercent(job);
             cell.text = ClockTime(job.encodedTime)
@@ -48,13 +48,13 @@ ProgressCell ProgressCellOf(const ConversionJob &job)
             cell.progressPos = percent;
         }
         break;
-    case 2:
+    case JobStage::SecondPhase:
         cell.text = QStringLiteral("Exporting");
         break;
-    case 3:
+    case JobStage::ThirdPhase:
         cell.text = QStringLiteral("Changeing");
         break;
-    case 9:
+    case JobStage::Canceled:
         cell.text = QStringLiteral("Canceled");
         break;
     default:

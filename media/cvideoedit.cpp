@@ -51,8 +51,6 @@ CVideoEdit::CVideoEdit(QWidget *parent)
         if (m_playing)
             FinishPlayback();
     });
-    connect(&m_exporter, &TimelineExporter::ExportProgress, this, &CVideoEdit::ExportProgress);
-    connect(&m_exporter, &TimelineExporter::ExportFinished, this, &CVideoEdit::ExportFinished);
 }
 
 CVideoEdit::~CVideoEdit()

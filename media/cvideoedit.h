@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/compressorlist.h"
 #include "engine/timelineexporter.h"
 
 #include <QDateTime>
@@ -17,9 +16,9 @@ class QVideoSink;
 
 // The media component of the video area (control 1053): measures media files, plays the
 // timeline's range in its window with picture and sound, and renders the timeline into an
-// AVI or MPEG file. Times are seconds. Operations that fail where the component reports an
-// error throw VideoEditError. Playback needs QT_MEDIA_BACKEND=ffmpeg set before the
-// application object is made.
+// AVI or MPEG file through exporter(). Times are seconds. Operations that fail where the
+// component reports an error throw VideoEditError. Playback needs QT_MEDIA_BACKEND=ffmpeg set
+// before the application object is made.
 class CVideoEdit : public QWidget
 {
     Q_OBJECT
@@ -46,21 +45,7 @@ public:
     // Stops at once; the picture shown stays. No PlaybackFinished follows.
     void StopPlayback();
 
-    void SetColorDepth(short bits) { m_exporter.SetColorDepth(bits); }
-    void SetVideoWidth(short pixels) { m_exporter.SetVideoWidth(pixels); }
-    void SetVideoHeight(short pixels) { m_exporter.SetVideoHeight(pixels); }
-    void SetFrameRate(float framesPerSecond) { m_exporter.SetFrameRate(framesPerSecond); }
-    void SetOutputFormat(long format) { m_exporter.SetOutputFormat(format); }
-    CompressorList GetVideoCompressors() const { return m_exporter.GetVideoCompressors(); }
-    CompressorList GetAudioCompressors() const { return m_exporter.GetAudioCompressors(); }
-    void SetUseVideoCompressor(bool use) { m_exporter.SetUseVideoCompressor(use); }
-    void SetVideoCompressor(short index) { m_exporter.SetVideoCompressor(index); }
-    void SetUseAudioCompressor(bool use) { m_exporter.SetUseAudioCompressor(use); }
-    void SetAudioCompressor(short index) { m_exporter.SetAudioCompressor(index); }
-    bool StartExport(const QString &file) { return m_exporter.StartExport(file); }
-    void StopExport() { m_exporter.StopExport(); }
-
-    // The export half, for the intermediate transcode of the batch.
+    // The export half: its settings, StartExport, StopExport and events.
     TimelineExporter &exporter() { return m_exporter; }
     bool isPlaying() const { return m_playing; }
     // When the frame in the window begins (seconds into its file); -1 while it shows none.
@@ -69,8 +54,6 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    void ExportProgress(double done, double total);
-    void ExportFinished();
     // The position (seconds) at which the timeline's playback ended.
     void PlaybackFinished(double position);
     // A new picture of the playback is in the window.

@@ -45,7 +45,7 @@ void PageBatch::StartConverting()
     const int jobCount = state.jobs.count();
     if (jobCount < 1)
         return;
-    m_parts.video.StopExport();
+    m_parts.video.exporter().StopExport();
     if (m_controls.outputDirectory.text().isEmpty()) {
         m_parts.notices.Show(
             &m_parts.page, NoOutputDirectoryText, QStringLiteral("Error"), QMessageBox::NoIcon);

@@ -62,7 +62,7 @@ void PreviewTrim::ShowPicture(const QString &file, double seconds)
     try {
         const double duration = video->GetMediaDuration(file);
         video->ClearTimeline();
-        video->SetColorDepth(24);
+        video->exporter().SetColorDepth(24);
         // A range of no length leaves the frame of that time in the window; a longer one would
         // play on and leave a later frame.
         const double at = duration < seconds ? std::min(1.0, duration) : seconds;
@@ -148,7 +148,7 @@ void PreviewTrim::Preview()
     CVideoEdit *video = &m_parts.video;
     try {
         video->ClearTimeline();
-        video->SetColorDepth(24);
+        video->exporter().SetColorDepth(24);
         video->AddVideoRange(job.sourcePath, job.beginTime, job.endTime, 0);
         video->AddAudioRange(job.sourcePath, job.beginTime, job.endTime);
         video->Play();

@@ -2,6 +2,7 @@
 #include "controls/cellinfoprovider.h"
 #include "engine/cellrepainter.h"
 #include "page/joblistcolumns.h"
+#include "support/controlwindow.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -88,9 +89,7 @@ void TestCCellListCtrl::init()
     layout->addWidget(m_list);
     InsertJobListColumns(*m_list);
     m_window->resize(640, 300);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
-    m_other->setFocus();
+    QVERIFY(ControlWindow::ShowWithKeyboardOn(m_window, m_other));
 }
 
 void TestCCellListCtrl::cleanup()

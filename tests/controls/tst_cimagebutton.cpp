@@ -1,4 +1,5 @@
 #include "controls/cimagebutton.h"
+#include "support/controlwindow.h"
 
 #include <QApplication>
 #include <QIconEngine>
@@ -105,12 +106,7 @@ void TestCImageButton::init()
     m_button->setGeometry(20, 20, 40, 40);
     m_other = new CImageButton(m_window);
     m_other->setGeometry(120, 20, 40, 40);
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    // The keyboard starts on the other button, so that the one under test shows its
-    // normal colours.
-    m_other->setFocus();
+    QVERIFY(ControlWindow::ShowWithKeyboardOn(m_window, m_other));
     // The pointer starts outside both buttons.
     MoveTo(m_window, QPoint(100, 95));
 }

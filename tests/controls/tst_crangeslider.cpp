@@ -1,4 +1,5 @@
 #include "controls/crangeslider.h"
+#include "support/controlwindow.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -71,9 +72,7 @@ void TestCRangeSlider::init()
     m_slider->setGeometry(10, 10, 226, 20);
     m_slider->SetBounds(0, 100);
     m_slider->SetPositions(20, 60);
-    m_page->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_page));
-    m_other->setFocus();
+    QVERIFY(ControlWindow::ShowWithKeyboardOn(m_page, m_other));
     QTRY_VERIFY(!m_slider->LeftThumbRect().isEmpty());
     QCOMPARE(m_slider->LeftThumbRect(), QRect(40, 0, 13, 20));
     QCOMPARE(m_slider->RightThumbRect(), QRect(133, 0, 13, 20));

@@ -51,6 +51,15 @@ struct EngineFixture : ConversionEngine, CellRepainter
                     state.engineDirectory + QLatin1String("/mivartel-h263level"));
     }
 
+    // The shipped profile files, with the given output type and profile (a row of the type's
+    // list) chosen as Start chooses them.
+    void UseShippedProfile(int outputType, int profile)
+    {
+        CopyShippedProfiles();
+        state.outputType = outputType;
+        state.selectedProfile = profile;
+    }
+
     QString LogText() const
     {
         QFile log(state.engineDirectory + QLatin1String("/log.txt"));

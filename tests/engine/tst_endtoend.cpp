@@ -86,9 +86,7 @@ private slots:
     void amrProfileWithAwkwardNames()
     {
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = 0;
-        f.state.selectedProfile = 1; // 176x144 H.263
+        f.UseShippedProfile(0, 1); // 176x144 H.263
         const QStringList names{"with blanks.mp4",
                                 "it's \"quoted\".mp4",
                                 "cost $LENGTH and $OUTPUT_DIR.mp4",
@@ -153,9 +151,7 @@ private slots:
         QFETCH(QString, video);
         QFETCH(QString, size);
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = outputType;
-        f.state.selectedProfile = profile;
+        f.UseShippedProfile(outputType, profile);
         AddJob(f, m_clip, source, begin, end);
         f.Run();
         QCOMPARE(f.state.jobs.copyOut(0).finished, 1);
@@ -167,9 +163,7 @@ private slots:
     void twoRangesOfOneSource()
     {
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = 0;
-        f.state.selectedProfile = 1;
+        f.UseShippedProfile(0, 1);
         AddJob(f, m_clip, "twice.mp4", 0, 3);
         AddJob(f, m_clip, "twice.mp4", 5, 9);
         f.Run();
@@ -185,9 +179,7 @@ private slots:
     void sourceDeletedAfterItWasAdded()
     {
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = 0;
-        f.state.selectedProfile = 0;
+        f.UseShippedProfile(0, 0);
         AddJob(f, m_clip, "gone.mp4", 0, 3);
         AddJob(f, m_clip, "kept.mp4", 0, 3);
         QVERIFY(QFile::remove(f.state.jobs.copyOut(0).sourcePath));
@@ -218,9 +210,7 @@ private slots:
     {
         QFETCH(int, stopStage);
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = 0;
-        f.state.selectedProfile = 3; // 352x288, the slowest
+        f.UseShippedProfile(0, 3); // 352x288, the slowest
         AddJob(f, m_longClip, "long one.mp4", 0, 60);
         AddJob(f, m_clip, "never started.mp4", 0, 5);
         bool stopped = false;

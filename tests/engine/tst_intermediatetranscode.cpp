@@ -142,9 +142,7 @@ private slots:
         QCOMPARE(percents.last(), 100.0);
 
         // The first encoder command reads the intermediate file, which is gone after pass 1.
-        f.CopyShippedProfiles();
-        f.state.outputType = 0;
-        f.state.selectedProfile = 1;
+        f.UseShippedProfile(0, 1);
         QDir::setCurrent(f.state.engineDirectory);
         f.state.converting = 1;
         f.pipeline.ConvertJob();
@@ -223,8 +221,7 @@ private slots:
     void stopDuringExport()
     {
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.selectedProfile = 1;
+        f.UseShippedProfile(0, 1);
         TimelineExporter control;
         IntermediateTranscode transcode(f.state, control);
         f.batch.SetIntermediateExporter(&transcode);

@@ -30,9 +30,7 @@ private:
     Convert(const QString &source, double seconds, int type, int profile, QString &problem)
     {
         EngineFixture f;
-        f.CopyShippedProfiles();
-        f.state.outputType = type;
-        f.state.selectedProfile = profile;
+        f.UseShippedProfile(type, profile);
         f.state.jobs.append(ConversionJob::ForSource(source, seconds));
         f.Run();
         const ConversionJob job = f.state.jobs.copyOut(0);

@@ -10,6 +10,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// The component shown at the clips' size, its PlaybackFinished events recorded.
+struct ShownVideo
+{
+    CVideoEdit edit;
+    QSignalSpy finished{&edit, &CVideoEdit::PlaybackFinished};
+
+    ShownVideo()
+    {
+        edit.resize(320, 240);
+        edit.show();
+    }
+};
+
+} // namespace
+
 // The media component with Qt Multimedia's FFmpeg back end on clips made here; what it
 // shows is checked on the grabbed widget.
 class TestCVideoEdit : public QObject
@@ -75,7 +92,7 @@ private:
     {
         QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
         edit.ClearTimeline();
-        edit.SetColorDepth(24);
+        edit.exporter().SetColorDepth(24);
         edit.AddVideoRange(file, seconds, seconds + 1.0, 0);
         if (!edit.Play() || !finished.wait(5000))
             return {};
@@ -130,10 +147,8 @@ private slots:
 
     void rangePlaysAndFinishesOnce()
     {
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         edit.ClearTimeline();
         edit.AddVideoRange(m_clip, 3.0, 5.0, 0);
         edit.AddAudioRange(m_clip, 3.0, 5.0);
@@ -152,10 +167,8 @@ private slots:
 
     void stopPlaybackStopsAtOnce()
     {
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         edit.AddVideoRange(m_clip, 0.0, 8.0, 0);
         QVERIFY(edit.Play());
         QTest::qWait(500);
@@ -179,9 +192,8 @@ private slots:
     {
         QFETCH(bool, realMedia);
         const QString clip = realMedia ? m_realClip : m_clip;
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
+        ShownVideo video;
+        CVideoEdit &edit = video.edit;
         const QImage one = ShowPicture(edit, clip, 1.0);
         const QImage five = ShowPicture(edit, clip, 5.0);
         QVERIFY(!one.isNull() && !five.isNull());
@@ -199,10 +211,8 @@ private slots:
 
     void stillPictureOfAnEmptyRange()
     {
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         edit.AddVideoRange(m_clip, 1.0, 1.0, 0);
         QVERIFY(edit.Play());
         QVERIFY(finished.wait(3000));
@@ -226,46 +236,12 @@ private slots:
     {
         QFETCH(bool, shortPicture);
         QFETCH(double, at);
-        CVideoEdit edit;
-        edit.resize(320, 240);
-        edit.show();
-        QSignalSpy finished(&edit, &CVideoEdit::PlaybackFinished);
+        ShownVideo video;
+        auto &[edit, finished] = video;
         QVERIFY(edit.AddVideoRange(shortPicture ? m_shortPicture : m_clip, at, at, 0));
         QVERIFY(edit.Play() && finished.wait(5000));
         QTEST(qRound(edit.pictureTime() * 25), "frame");
         QVERIFY(!AllBlack(edit.grab().toImage().convertToFormat(QImage::Format_RGB32)));
-    }
-
-    // The export of the widget is the engine's; its events come through the widget.
-    void exportThroughTheWidget()
-    {
-        CVideoEdit edit;
-        QSignalSpy progress(&edit, &CVideoEdit::ExportProgress);
-        QSignalSpy finished(&edit, &CVideoEdit::ExportFinished);
-        edit.ClearTimeline();
-        edit.SetVideoWidth(160);
-        edit.SetVideoHeight(120);
-        edit.SetFrameRate(25.0f);
-        edit.SetOutputFormat(6);
-        edit.AddVideoRange(m_clip, 2.0, 5.0, 0);
-        edit.AddAudioRange(m_clip, 2.0, 5.0);
-        const QString out = m_media.filePath("export.mpg");
-        QVERIFY(!edit.StartExport(m_media.filePath("no/such/folder/x.mpg")));
-        QVERIFY(edit.StartExport(out));
-        QVERIFY(finished.wait(20000));
-        QTest::qWait(200);
-        QCOMPARE(finished.count(), 1);
-        QVERIFY(!progress.isEmpty());
-        QCOMPARE(progress.last().at(1).toDouble(), 3.0);
-        QVERIFY(qAbs(progress.last().at(0).toDouble() - 3.0) < 0.2);
-        QCOMPARE(TestMedia::ProbeValues(out, "stream=width", "width").value(0), QString("160"));
-        const double duration
-            = TestMedia::ProbeValues(out, "format=duration", "duration").value(0).toDouble();
-        QVERIFY2(qAbs(duration - 3.0) < 0.2, qPrintable(QString::number(duration)));
-        // An unknown container refuses to start and leaves nothing.
-        edit.SetOutputFormat(7);
-        QVERIFY(!edit.StartExport(m_media.filePath("other.mpg")));
-        QVERIFY(!QFile::exists(m_media.filePath("other.mpg")));
     }
 };
 

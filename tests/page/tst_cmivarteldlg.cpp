@@ -21,7 +21,6 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionHeader>
 #include <QTextBrowser>
-#include <QTimer>
 
 namespace {
 
@@ -81,8 +80,7 @@ private slots:
     void initTestCase()
     {
         m.SetUp();
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(!m.Clip(QStringLiteral("clip%1").arg(i), 20).isEmpty());
+        QVERIFY(!m.Clips("clip", 3, 20).contains(QString()));
     }
     void cleanup()
     {
@@ -181,10 +179,8 @@ private slots:
 
     void changingTheOutputTypeRefillsTheListAndTheOutputColumn()
     {
-        CMivartelDlg *page = m.Open();
+        CMivartelDlg *page = m.OpenWith(m.Clips("clip", 2, 20));
         QVERIFY(page);
-        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
-        QVERIFY(page->sources().AddSourcePath(m.Clip("clip1", 20)));
         const QList<QPair<QString, QString>> types{{"3GP_AAC_Profile.ini", "3gp"},
                                                    {"3GP2_AAC_Profile.ini", "3g2"}};
         QComboBox *box = page->outputTypeBox();
@@ -299,10 +295,8 @@ private slots:
     {
         QFETCH(int, problem);
         QFETCH(QString, expectedText);
-        CMivartelDlg *page = m.Open();
+        CMivartelDlg *page = m.OpenWith({m.Clip("clip0", 20)});
         QVERIFY(page);
-        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
-        page->state().outputDirectory = m.OutputDir();
         if (problem == 0)
             page->outputDirectoryField()->clear();
         if (problem == 1)
@@ -328,20 +322,16 @@ private slots:
     // "Information" notice, and nothing of the page usable for a change while it runs.
     void convertsABatchFromTheStartButton()
     {
-        CMivartelDlg *page = m.Open();
-        QVERIFY(page);
         // Long enough for the encoder to report during its pass (it reports twice a second).
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(page->sources().AddSourcePath(m.Clip(QStringLiteral("long%1").arg(i), 60)));
-        page->state().outputDirectory = m.OutputDir();
+        CMivartelDlg *page = m.OpenWith(m.Clips("long", 3, 60));
+        QVERIFY(page);
 
         const QRegularExpression running(
             "^\\d\\d:\\d\\d:\\d\\d    \\d+\\.\\d\\dMB    \\d+\\.\\d\\dFrames/s      %\\d+ $");
         QStringList liveTexts;
         bool controlsLocked = true;
         bool triedBrowseAndHelp = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
+        const auto watchTheBatch = [&] {
             if (!page->converting())
                 return;
             const int row = page->state().currentJobIndex;
@@ -357,10 +347,8 @@ private slots:
                 QTest::mouseClick(page->browseButton(), Qt::LeftButton);
                 QTest::mouseClick(page->helpButton(), Qt::LeftButton);
             }
-        });
-        poll.start(5);
-        QTest::mouseClick(page->startButton(), Qt::LeftButton);
-        poll.stop();
+        };
+        QVERIFY(m.RunBatch(page, watchTheBatch));
 
         QVERIFY2(!liveTexts.isEmpty(), "no running figures seen in pass 1");
         QVERIFY(controlsLocked);
@@ -393,17 +381,13 @@ private slots:
 
     void reportsAJobThatFailedAndConvertsTheOthers()
     {
-        CMivartelDlg *page = m.Open();
-        QVERIFY(page);
         const QString doomed = m.scratch.filePath("clips/doomed.avi");
         QVERIFY(QFile::copy(m.Clip("clip1", 20), doomed));
-        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
-        QVERIFY(page->sources().AddSourcePath(doomed));
-        QVERIFY(page->sources().AddSourcePath(m.Clip("clip2", 20)));
+        CMivartelDlg *page = m.OpenWith({m.Clip("clip0", 20), doomed, m.Clip("clip2", 20)});
+        QVERIFY(page);
         QVERIFY(QFile::remove(doomed));
-        page->state().outputDirectory = m.OutputDir();
 
-        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QVERIFY(m.RunBatch(page));
         QCOMPARE(Cell(page, 0, 4).text, QStringLiteral(" Finished "));
         QCOMPARE(Cell(page, 1, 4).text, QStringLiteral(" Failed "));
         QCOMPARE(Cell(page, 2, 4).text, QStringLiteral(" Finished "));
@@ -432,16 +416,12 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(int, notices);
         QFETCH(int, powerOffs);
-        CMivartelDlg *page = m.Open();
+        CMivartelDlg *page = m.OpenWith(m.Clips("clip", 3, 20));
         QVERIFY(page);
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(page->sources().AddSourcePath(m.Clip(QStringLiteral("clip%1").arg(i), 20)));
-        page->state().outputDirectory = m.OutputDir();
         QTest::mouseClick(page->shutDownBox(), Qt::LeftButton);
         QVERIFY(page->shutDownBox()->isChecked());
 
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
+        const auto stopInTheChosenJob = [&] {
             const SharedState &state = page->state();
             if (state.converting && state.currentJobIndex == stopInJob
                 && state.jobs.copyOut(stopInJob).stage == JobStage::FirstPass
@@ -450,10 +430,8 @@ private slots:
                 QTest::mouseClick(page->stopButton(), Qt::LeftButton);
                 QTest::mouseClick(page->stopButton(), Qt::LeftButton);
             }
-        });
-        poll.start(5);
-        QTest::mouseClick(page->startButton(), Qt::LeftButton);
-        poll.stop();
+        };
+        QVERIFY(m.RunBatch(page, stopInTheChosenJob));
 
         for (int row = 0; row < 3; ++row)
             QCOMPARE(Cell(page, row, 4).text, progress[row]);
@@ -476,7 +454,7 @@ private slots:
             QVERIFY(QFile::copy(m.Clip("clip0", 20), doomed.last()));
         }
         page->sources().AddSourcePaths(doomed);
-        QTRY_COMPARE(page->sources().PendingCount(), 0);
+        QVERIFY(m.Listed(page));
         for (const QString &file : doomed)
             QVERIFY(QFile::remove(file));
         page->state().outputDirectory = m.OutputDir();
@@ -491,8 +469,7 @@ private slots:
         int startsLeftAlone = 0;
         QElapsedTimer sinceWheel;
         int lastJob = -1;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
+        const auto atEachStart = [&] {
             const int job = page->state().currentJobIndex;
             if (!page->converting() || job == lastJob)
                 return;
@@ -508,20 +485,16 @@ private slots:
                 QCoreApplication::sendEvent(list->viewport(), &wheel);
                 sinceWheel.start();
             }
-        });
-        poll.start(0);
-        QTest::mouseClick(page->startButton(), Qt::LeftButton);
-        poll.stop();
+        };
+        QVERIFY(m.RunBatch(page, atEachStart, 0));
         QVERIFY(!asExpected.contains(false));
         QVERIFY(asExpected.size() >= 12 && startsLeftAlone > 0);
     }
 
     void colorsCellsByRowParity()
     {
-        CMivartelDlg *page = m.Open();
+        CMivartelDlg *page = m.OpenWith(m.Clips("clip", 2, 20));
         QVERIFY(page);
-        QVERIFY(page->sources().AddSourcePath(m.Clip("clip0", 20)));
-        QVERIFY(page->sources().AddSourcePath(m.Clip("clip1", 20)));
         struct Expected
         {
             ColorRef text, back, selectedText, selectedBackNoFocus;

@@ -45,22 +45,10 @@ void Drag(QWidget *w, int fromX, int toX)
     QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(toX, 10));
 }
 
-void ClickRow(CMivartelDlg *page, int row)
-{
-    CCellListCtrl *list = page->jobList();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CellRect(row, 0).center());
-}
-
 bool PictureDone(CMivartelDlg *page)
 {
     return QTest::qWaitFor([page] { return !page->videoEdit()->isPlaying(); }, 10000)
            && !page->previewTrim().framePreviewing();
-}
-
-// Every file handed over has been listed or refused.
-bool Settled(CMivartelDlg *page)
-{
-    return QTest::qWaitFor([page] { return page->sources().PendingCount() == 0; }, 10000);
 }
 
 QStringList SourcePaths(CMivartelDlg *page)
@@ -120,6 +108,20 @@ class TestPageSources : public QObject
         folders.clear();
         return page;
     }
+    // A page with `jobs` jobs of 20 s, 3 s, 20 s, ... (the slider tells which job it shows),
+    // the given row selected unless it is -1.
+    CMivartelDlg *OpenWithJobs(int jobs, int row)
+    {
+        QStringList files;
+        for (int i = 0; i < jobs; ++i)
+            files << (i % 2 ? b : a);
+        CMivartelDlg *page = Open();
+        if (!page || !m.Add(page, files))
+            return nullptr;
+        if (row >= 0)
+            m.SelectRow(page, row);
+        return page;
+    }
 
 private slots:
     void initTestCase()
@@ -150,14 +152,13 @@ private slots:
     {
         CMivartelDlg *page = Open({a, b});
         QVERIFY(page);
-        QTest::mouseClick(page->addButton(), Qt::LeftButton);
-        QVERIFY(Settled(page));
+        QVERIFY(m.ClickAdd(page));
         QCOMPARE(page->state().jobs.count(), 2);
         QCOMPARE(page->previewTrim().selectedJob(), 1);
         QVERIFY(page->videoEdit()->isVisible() && !page->fadeInPicture()->isVisible());
         QCOMPARE(PictureRange(page), (QList<double>{1.0, 1.0}));
         QVERIFY(PictureAt(page, 1.0));
-        ClickRow(page, 0);
+        m.SelectRow(page, 0);
         QCOMPARE(page->previewTrim().selectedJob(), 0);
         QCOMPARE(SliderOf(page), (QList<double>{0, durA, 0, durA}));
         QVERIFY(PictureAt(page, 0.0));
@@ -236,13 +237,8 @@ private slots:
         QFETCH(int, start);
         QFETCH(int, key);
         QFETCH(int, expected);
-        CMivartelDlg *page = Open();
+        CMivartelDlg *page = OpenWithJobs(jobs, start);
         QVERIFY(page);
-        // Job i lasts 20 s, 3 s, 20 s, ...: the slider tells which job it shows.
-        for (int i = 0; i < jobs; ++i)
-            QVERIFY(page->sources().AddSourcePath(i % 2 ? b : a));
-        if (start >= 0)
-            ClickRow(page, start);
         QTest::keyClick(page->jobList(), Qt::Key(key));
         QCOMPARE(page->previewTrim().selectedJob(), expected);
         if (expected >= 0) {
@@ -279,12 +275,8 @@ private slots:
         QFETCH(int, expected);
         QFETCH(QChar, shown);
         const double upper = shown == 'a' ? durA : shown == 'b' ? durB : 120.0;
-        CMivartelDlg *page = Open();
+        CMivartelDlg *page = OpenWithJobs(jobs, row);
         QVERIFY(page);
-        for (int i = 0; i < jobs; ++i)
-            QVERIFY(page->sources().AddSourcePath(i % 2 ? b : a));
-        if (row >= 0)
-            ClickRow(page, row);
         QVERIFY(PictureDone(page));
         QTest::mouseClick(all ? page->removeAllButton() : page->removeButton(), Qt::LeftButton);
         const int left = all ? 0 : jobs - 1;
@@ -309,29 +301,28 @@ private slots:
         QVERIFY(page);
         const QString doomed = m.scratch.filePath("clips/doomed.avi");
         QVERIFY(QFile::copy(a, doomed));
-        QVERIFY(page->sources().AddSourcePath(doomed));
-        QVERIFY(page->sources().AddSourcePath(b));
+        QVERIFY(m.Add(page, {doomed, b}));
         QVERIFY(PictureDone(page));
         page->previewTrim().ShowPicture(a, 30.0);
         QCOMPARE(PictureRange(page), (QList<double>{1.0, 1.0}));
         QVERIFY(PictureDone(page));
 
-        ClickRow(page, 0);
+        m.SelectRow(page, 0);
         Drag(page->rangeSlider(), 6, 50);
         QCOMPARE(page->state().jobs.copyOut(0).beginTime, 4.0);
         QCOMPARE(PictureRange(page), (QList<double>{0.0, 0.0})); // still the selection's picture
         QVERIFY(PictureDone(page));
 
         QVERIFY(QFile::remove(doomed));
-        ClickRow(page, 1);
+        m.SelectRow(page, 1);
         QVERIFY(PictureDone(page));
-        ClickRow(page, 0);
+        m.SelectRow(page, 0);
         QCOMPARE(page->previewTrim().selectedJob(), 0);
         QCOMPARE(page->previewTrim().framePreviewing(), 0);
         QTest::mouseClick(page->previewButton(), Qt::LeftButton);
         QCOMPARE(m.notices.size(), 1);
         QVERIFY(m.notices[0].text.contains(doomed));
-        ClickRow(page, 1);
+        m.SelectRow(page, 1);
         QCOMPARE(PictureRange(page), (QList<double>{0.0, 0.0}));
         QCOMPARE(page->videoEdit()->exporter().videoRanges()[0].file, b);
     }
@@ -343,8 +334,7 @@ private slots:
     {
         CMivartelDlg *page = Open();
         QVERIFY(page);
-        QVERIFY(page->sources().AddSourcePath(a));
-        QVERIFY(page->sources().AddSourcePath(sound));
+        QVERIFY(m.Add(page, {a, sound}));
         QVERIFY(PictureDone(page));
         const QImage shot = page->videoEdit()->grab().toImage();
         QCOMPARE(shot.pixelColor(shot.rect().center()), QColor(Qt::black));
@@ -373,8 +363,8 @@ private slots:
     // pictures are the frames at 1 and 6 s, and the output lasts the five seconds between.
     void outputCoversTheRangeTheCellsShow()
     {
-        CMivartelDlg *page = Open();
-        QVERIFY(page && page->sources().AddSourcePath(m.Clip("eight", 8)) && PictureDone(page));
+        CMivartelDlg *page = m.OpenWith({m.Clip("eight", 8)});
+        QVERIFY(page && PictureDone(page));
         CRangeSlider *slider = page->rangeSlider();
         const double s = slider->UpperBound() / (slider->width() - 26); // thumb centres 6, 19 px
         Drag(slider, slider->LeftThumbRect().center().x(), 6 + qRound(1.9 / s));
@@ -383,9 +373,8 @@ private slots:
         QVERIFY(PictureAt(page, 6.0));
         QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString("00:00:01"));
         QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString("00:00:06"));
-        page->state().outputDirectory = m.OutputDir();
         m.ClearOutput();
-        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QVERIFY(m.RunBatch(page));
         // The profile's 15 fps picture may end a frame past each end of the range.
         QVERIFY(qAbs(OutputLength(m.OutputDir() + "eight.3gp") - 5.0) < 0.15);
     }
@@ -394,12 +383,11 @@ private slots:
     // together Start refuses it by name, and writes nothing.
     void subSecondClipAndAnEmptyRange()
     {
-        CMivartelDlg *page = Open();
-        QVERIFY(page && page->sources().AddSourcePath(m.Clip("blink", 0.6)));
+        CMivartelDlg *page = m.OpenWith({m.Clip("blink", 0.6)});
+        QVERIFY(page);
         QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString("00:00:01"));
-        page->state().outputDirectory = m.OutputDir();
         m.ClearOutput();
-        QTest::mouseClick(page->startButton(), Qt::LeftButton);
+        QVERIFY(m.RunBatch(page));
         QVERIFY(qAbs(OutputLength(m.OutputDir() + "blink.3gp") - 0.6) < 0.15);
 
         QVERIFY(PictureDone(page));
@@ -443,8 +431,7 @@ private slots:
         QFETCH(QStringList, named);
         CMivartelDlg *page = Open(chosen);
         QVERIFY(page);
-        QTest::mouseClick(page->addButton(), Qt::LeftButton);
-        QVERIFY(Settled(page));
+        QVERIFY(m.ClickAdd(page));
         QCOMPARE(page->state().jobs.count(), added);
         QCOMPARE(m.notices.size(), named.isEmpty() ? 0 : 1);
         if (named.isEmpty())
@@ -470,7 +457,7 @@ private slots:
 
         page->state().converting = 1;
         QTest::mouseClick(page->addButton(), Qt::LeftButton);
-        ClickRow(page, 0);
+        m.SelectRow(page, 0);
         QTest::keyClick(page->jobList(), Qt::Key_Home);
         Drag(page->rangeSlider(), 6, 100);
         QTest::mouseClick(page->removeButton(), Qt::LeftButton);
@@ -510,7 +497,7 @@ private slots:
         QLabel *count = page->sources().queue().countLabel();
         QVERIFY(count->isVisible());
         QCOMPARE(count->text(), QStringLiteral("Adding files: 300 to go"));
-        QVERIFY(Settled(page));
+        QVERIFY(m.Listed(page));
         turns.stop();
 
         QCOMPARE(SourcePaths(page), listed);
@@ -532,16 +519,13 @@ private slots:
     // dropped meanwhile) wait, counted, and are listed after it in the order they came.
     void filesArrivingDuringABatchWaitForItsEnd()
     {
-        CMivartelDlg *page = Open();
-        QVERIFY(page);
         const QString shortClip = m.Clip("short", 1);
-        QVERIFY(page->sources().AddSourcePath(shortClip));
-        page->state().outputDirectory = m.OutputDir();
+        CMivartelDlg *page = m.OpenWith({shortClip});
+        QVERIFY(page);
         QLabel *count = page->sources().queue().countLabel();
         int mostJobs = 0;
         QString countDuringBatch;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
+        const auto dropDuringTheBatch = [&] {
             if (!page->converting())
                 return;
             if (countDuringBatch.isEmpty()) {
@@ -549,16 +533,17 @@ private slots:
                 countDuringBatch = count->isVisible() ? count->text() : QStringLiteral("hidden");
             }
             mostJobs = std::max(mostJobs, page->state().jobs.count());
-        });
-        poll.start(5);
-        page->sources().AddSourcePaths({b, a});
-        // Before the event loop has had a turn to list them.
-        page->StartConverting();
-        poll.stop();
+        };
+        const auto addThenStart = [&] {
+            page->sources().AddSourcePaths({b, a});
+            // Before the event loop has had a turn to list them.
+            page->StartConverting();
+        };
+        m.WhileRunning(addThenStart, dropDuringTheBatch);
 
         QCOMPARE(mostJobs, 1);
         QCOMPARE(countDuringBatch, QStringLiteral("Files to add when converting ends: 3"));
-        QVERIFY(Settled(page));
+        QVERIFY(m.Listed(page));
         QCOMPARE(SourcePaths(page), (QStringList{shortClip, b, a, sound}));
         QCOMPARE(page->state().jobs.copyOut(0).finished, 1);
         QCOMPARE(m.notices.size(), 1);

@@ -1,11 +1,7 @@
-#include "controls/ccelllistctrl.h"
-#include "controls/cimagebutton.h"
-#include "page/pagesources.h"
 #include "pagefixture.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QTimer>
 
 #include <csignal>
 #include <unistd.h>
@@ -59,26 +55,20 @@ private slots:
     // the window go, leaving no encoder and no partial file behind.
     void closingDuringABatchStopsItFirst()
     {
-        CMivartelDlg *page = m.Open();
+        CMivartelDlg *page = m.OpenWith(m.Clips("clip", 2, 20));
         QVERIFY(page);
-        for (int i = 0; i < 2; ++i)
-            QVERIFY(page->sources().AddSourcePath(m.Clip(QStringLiteral("clip%1").arg(i), 20)));
-        page->state().outputDirectory = m.OutputDir();
 
         bool closedWhileEncoding = false;
         bool stillShownInsideTheBatch = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
+        const auto closeInPassOne = [&] {
             if (!closedWhileEncoding && page->converting()
                 && page->state().jobs.copyOut(0).stage == JobStage::FirstPass) {
                 closedWhileEncoding = true;
                 m.outer->close();
                 stillShownInsideTheBatch = m.outer->isVisible();
             }
-        });
-        poll.start(5);
-        QTest::mouseClick(page->startButton(), Qt::LeftButton);
-        poll.stop();
+        };
+        QVERIFY(m.RunBatch(page, closeInPassOne));
 
         QVERIFY(closedWhileEncoding);
         QVERIFY(stillShownInsideTheBatch);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "controls/ccelllistctrl.h"
+#include "controls/cimagebutton.h"
 #include "page/cmivarteldlg.h"
 #include "page/notices.h"
+#include "page/pagesources.h"
 #include "page/poweroffservice.h"
 #include "shell/couterdlg.h"
 #include "shell/skincomponent.h"
@@ -12,7 +15,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 // The real page in the real outer window, with message boxes recorded and power-off counted
@@ -89,6 +94,14 @@ public:
             return {};
         return path;
     }
+    // Clips stem0, stem1, ... of the given length; an empty name for one that cannot be made.
+    QStringList Clips(const QString &stem, int count, double seconds)
+    {
+        QStringList clips;
+        for (int i = 0; i < count; ++i)
+            clips << Clip(stem + QString::number(i), seconds);
+        return clips;
+    }
 
     CMivartelDlg *Open()
     {
@@ -114,6 +127,71 @@ public:
         if (!QTest::qWaitForWindowExposed(outer.get()))
             return nullptr;
         return outer->page();
+    }
+
+    // The page with the files added one after another, each as a single file is added (measured
+    // at once, its job selected), and the batch's output going to OutputDir(). Null when the
+    // window does not show or a file is refused.
+    CMivartelDlg *OpenWith(const QStringList &files)
+    {
+        CMivartelDlg *page = Open();
+        if (!page || !Add(page, files))
+            return nullptr;
+        page->state().outputDirectory = OutputDir();
+        return page;
+    }
+    static bool Add(CMivartelDlg *page, const QStringList &files)
+    {
+        for (const QString &file : files) {
+            if (!page->sources().AddSourcePath(file))
+                return false;
+        }
+        return true;
+    }
+    // True once every file handed over (Add button, drop, AddSourcePaths) has been listed or
+    // refused; they are measured away from the UI thread and listed as the event loop turns.
+    static bool Listed(CMivartelDlg *page)
+    {
+        return QTest::qWaitFor([page] { return page->sources().PendingCount() == 0; }, 10000);
+    }
+    // Clicks Add and waits until what the file chooser gave is listed or refused.
+    static bool ClickAdd(CMivartelDlg *page)
+    {
+        QTest::mouseClick(page->addButton(), Qt::LeftButton);
+        return Listed(page);
+    }
+    // Clicks the row's first cell, as the user selects a job.
+    static void SelectRow(CMivartelDlg *page, int row)
+    {
+        CCellListCtrl *list = page->jobList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CellRect(row, 0).center());
+    }
+
+    // Calls turn every periodMs while work runs; work must turn the event loop, as a batch
+    // does in the engine's waits. The timer is precise, so a benchmark can time how late it is.
+    static void WhileRunning(const std::function<void()> &work,
+                             const std::function<void()> &turn,
+                             int periodMs = 5)
+    {
+        QTimer poll;
+        poll.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&poll, &QTimer::timeout, turn);
+        poll.start(periodMs);
+        work();
+        poll.stop();
+    }
+    // Clicks Start and returns once the batch is over and its end told (the page runs the
+    // whole batch inside the click); turn, when given, is called every periodMs meanwhile.
+    // False when the batch never ends.
+    static bool
+    RunBatch(CMivartelDlg *page, const std::function<void()> &turn = {}, int periodMs = 5)
+    {
+        const auto start = [page] { QTest::mouseClick(page->startButton(), Qt::LeftButton); };
+        if (turn)
+            WhileRunning(start, turn, periodMs);
+        else
+            start();
+        return QTest::qWaitFor([page] { return page->converting() == 0; }, 10000);
     }
 
     // Removes what the last batch wrote.
