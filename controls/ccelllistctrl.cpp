@@ -2,6 +2,7 @@
 
 #include "controls/cellinfoprovider.h"
 #include "controls/celllistmodel.h"
+#include "controls/focusring.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -184,6 +185,29 @@ const CellInfo &CCellListCtrl::GetCellInfo(int row, int column)
 void CCellListCtrl::keyboardSearch(const QString &) {}
 
 void CCellListCtrl::paintEvent(QPaintEvent *event)
+{
+    PaintCells(event);
+    if (m_focusShown && hasFocus()) {
+        QPainter painter(viewport());
+        FocusRing::Paint(painter, *this, viewport()->rect());
+    }
+}
+
+void CCellListCtrl::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    m_focusShown = FocusRing::FromKeyboard(event->reason());
+    viewport()->update();
+}
+
+void CCellListCtrl::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    m_focusShown = false;
+    viewport()->update();
+}
+
+void CCellListCtrl::PaintCells(const QPaintEvent *event)
 {
     QPainter painter(viewport());
     const QRegion region = event->region();

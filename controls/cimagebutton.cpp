@@ -1,8 +1,11 @@
 #include "controls/cimagebutton.h"
 
+#include "controls/focusring.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -366,6 +369,8 @@ void CImageButton::paintEvent(QPaintEvent *event)
         PaintIcon(painter, !caption.isEmpty(), area, captionRect, pressed, disabled);
     if (!caption.isEmpty())
         PaintCaption(painter, caption, area, captionRect, pressed, disabled);
+    if (m_focusShown && hasFocus())
+        FocusRing::Paint(painter, *this, area);
 }
 
 void CImageButton::mouseMoveEvent(QMouseEvent *event)
@@ -391,10 +396,30 @@ void CImageButton::leaveEvent(QEvent *event)
     EndHover();
 }
 
+void CImageButton::focusInEvent(QFocusEvent *event)
+{
+    QPushButton::focusInEvent(event);
+    m_focusShown = FocusRing::FromKeyboard(event->reason());
+    update();
+}
+
 void CImageButton::focusOutEvent(QFocusEvent *event)
 {
     QPushButton::focusOutEvent(event);
+    m_focusShown = false;
+    update();
     EndHover();
+}
+
+void CImageButton::keyPressEvent(QKeyEvent *event)
+{
+    // A button focused by a click shows no ring: a later Space would press a button the user
+    // cannot see is meant ("Remove all" among them).
+    if (event->key() == Qt::Key_Space && !m_focusShown) {
+        event->ignore();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void CImageButton::changeEvent(QEvent *event)

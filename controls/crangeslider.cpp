@@ -1,5 +1,7 @@
 #include "controls/crangeslider.h"
 
+#include "controls/focusring.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -139,6 +141,8 @@ void CRangeSlider::paintEvent(QPaintEvent *event)
     // Drawn last, the bar covers the inner pixel column of each thumb.
     painter.drawPixmap(QRect(pL + kPaintedThumbWidth - 1, kBarTop, pR - pL + 2, kBarHeight),
                        Image(215));
+    if (m_focusShown && hasFocus())
+        FocusRing::Paint(painter, *this, rect());
 }
 
 void CRangeSlider::resizeEvent(QResizeEvent *event)
@@ -258,8 +262,10 @@ void CRangeSlider::mouseReleaseEvent(QMouseEvent *event)
 void CRangeSlider::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    if ((key != Qt::Key_Left && key != Qt::Key_Right)
-        || (event->modifiers() & Qt::ControlModifier)) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    if ((key != Qt::Key_Left && key != Qt::Key_Right) || (shift && ctrl)) {
         QWidget::keyPressEvent(event);
         return;
     }
@@ -267,31 +273,33 @@ void CRangeSlider::keyPressEvent(QKeyEvent *event)
     if (s == 0.0)
         return;
 
-    const bool shift = event->modifiers() & Qt::ShiftModifier;
     const int step = key == Qt::Key_Right ? 1 : -1;
     // The values snap to whole pixel steps of the track.
     int kL = static_cast<int>((m_leftPos - m_lowerBound) / s + 0.5);
     int kR = static_cast<int>((m_rightPos - m_lowerBound) / s + 0.5);
-    kR += step;
+    if (!ctrl)
+        kR += step;
     if (!shift)
         kL += step;
-    // kL <= kR keeps Shift+Left from pulling the right end past the left one.
+    // kL <= kR keeps Shift+Left and Ctrl+Right from pushing one end past the other.
     if (kL >= 0 && kR <= m_trackLength && kL <= kR) {
         m_leftPos = m_lowerBound + kL * s;
         m_rightPos = m_lowerBound + kR * s;
     }
-    emit rangeChanged(shift ? RightThumb : MiddleBar, false);
+    emit rangeChanged(shift ? RightThumb : ctrl ? LeftThumb : MiddleBar, false);
     update();
 }
 
 void CRangeSlider::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
+    m_focusShown = FocusRing::FromKeyboard(event->reason());
     update();
 }
 
 void CRangeSlider::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
+    m_focusShown = false;
     update();
 }

@@ -6,9 +6,9 @@
 
 // A horizontal slider with two thumbs that selects [leftPos, rightPos] inside
 // [lowerBound, upperBound] (seconds, on the main page). The user drags either thumb, drags the
-// bar between them, or uses Left/Right (with Shift to move the right end alone). Every change is
-// reported synchronously with rangeChanged; the page may call back into the slider from its
-// handler.
+// bar between them, or uses Left/Right (with Shift to move the right end alone, with Ctrl the
+// left end alone). Every change is reported synchronously with rangeChanged; the page may call
+// back into the slider from its handler. A focus that came from the keyboard shows a ring.
 class CRangeSlider : public QWidget
 {
     Q_OBJECT
@@ -34,6 +34,8 @@ public:
     double RightPos() const { return m_rightPos; }
     // A mouse drag is under way: its changes are not a key's.
     bool IsDragging() const { return m_dragging; }
+    // The focus came from the keyboard and the ring shows.
+    bool FocusShown() const { return m_focusShown; }
     // Where the thumbs were last painted; empty before the first paint.
     QRect LeftThumbRect() const { return m_leftThumbRect; }
     QRect RightThumbRect() const { return m_rightThumbRect; }
@@ -71,6 +73,7 @@ private:
     int m_thumbWidth = 10;
     int m_trackLength = 0;
     bool m_dragging = false;
+    bool m_focusShown = false;
     Part m_dragPart = LeftThumb;
     int m_dragOffsetX = 0;
     QRect m_leftThumbRect;

@@ -328,6 +328,23 @@ void CMivartelDlg::CreateControls()
         control->setObjectName(QStringLiteral("control%1").arg(place.id));
         control->setGeometry(place.rect);
     }
+    // Tab follows the page's reading order: the settings, the jobs, the video area, the batch.
+    const QList<QWidget *> order{m_outputType,
+                                 m_profiles,
+                                 m_browse,
+                                 m_shutDown,
+                                 m_jobList,
+                                 m_add,
+                                 m_remove,
+                                 m_removeAll,
+                                 m_slider,
+                                 m_preview,
+                                 m_stopPreview,
+                                 m_help,
+                                 m_start,
+                                 m_stop};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 QWidget *CMivartelDlg::Control(int id) const
