@@ -89,7 +89,8 @@ private slots:
         const QString own = m_home.filePath("data/Mivartel/app/");
         QVERIFY(QDir().mkpath(own));
         // The later tests see the installed profiles again, whatever happens here.
-        const auto cleanUp = qScopeGuard([this] { QDir(m_home.filePath("data")).removeRecursively(); });
+        const auto cleanUp
+            = qScopeGuard([this] { QDir(m_home.filePath("data")).removeRecursively(); });
         QFile installed(InstalledProfiles() + "3GP_AMR_Profile.ini");
         QFile copy(own + "3GP_AMR_Profile.ini");
         QVERIFY(installed.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly));

@@ -66,8 +66,8 @@ public:
     std::unique_ptr<COuterDlg> outer;
     std::unique_ptr<SkinComponent> skin;
 
-    // Settings and the user's data go to the scratch folder; call before anything reads them. The skin is put
-    // on as the program does, since its paddings take room from the texts.
+    // Settings and the user's data go to the scratch folder; call before anything reads them. The
+    // skin is put on as the program does, since its paddings take room from the texts.
     void SetUp()
     {
         skin = std::make_unique<SkinComponent>();
