@@ -28,6 +28,9 @@ CCellListCtrl::CCellListCtrl(CellInfoProvider *provider, QWidget *parent)
     , m_model(new CellListModel(this))
 {
     setModel(m_model);
+    // Copied out: the one cell record may be in use by a paint under way.
+    m_model->SetAccessibleText(
+        [this](int row, int column) { return QString(GetCellInfo(row, column).text).trimmed(); });
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

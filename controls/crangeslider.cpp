@@ -1,11 +1,15 @@
 #include "controls/crangeslider.h"
 
+#include "controls/crangeslideraccessible.h"
 #include "controls/focusring.h"
+
+#include <QAccessible>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -32,6 +36,49 @@ CRangeSlider::CRangeSlider(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted from the snapshot and the images, so Qt need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&CRangeSliderAccessible::Create);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    connect(this, &CRangeSlider::rangeChanged, this, &CRangeSlider::NotifyAccessible);
+}
+
+QString CRangeSlider::ThumbName(Part part) const
+{
+    return part == RightThumb ? tr("End") : tr("Begin");
+}
+
+void CRangeSlider::SetValueText(std::function<QString(double)> text)
+{
+    m_valueText = std::move(text);
+}
+
+QString CRangeSlider::ValueText(double value) const
+{
+    return m_valueText ? m_valueText(value) : QString::number(value);
+}
+
+void CRangeSlider::MoveEnd(Part part, double value)
+{
+    if (part == RightThumb)
+        m_rightPos = std::clamp(value, m_leftPos, m_upperBound);
+    else
+        m_leftPos = std::clamp(value, m_lowerBound, m_rightPos);
+    emit rangeChanged(part == RightThumb ? RightThumb : LeftThumb, false);
+    update();
+}
+
+void CRangeSlider::NotifyAccessible()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface *slider = QAccessible::queryAccessibleInterface(this);
+    for (int i = 0; slider && i < slider->childCount(); ++i) {
+        QAccessibleInterface *thumb = slider->child(i);
+        QAccessibleValueChangeEvent event(thumb, thumb->valueInterface()->currentValue());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize CRangeSlider::sizeHint() const
@@ -46,6 +93,7 @@ void CRangeSlider::SetBounds(double a, double b)
     m_lowerBound = a;
     m_upperBound = b;
     ClampPositions();
+    NotifyAccessible();
     update();
 }
 
@@ -54,6 +102,7 @@ void CRangeSlider::SetPositions(double left, double right)
     m_leftPos = left;
     m_rightPos = right;
     ClampPositions();
+    NotifyAccessible();
     update();
 }
 

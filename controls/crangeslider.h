@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 // A horizontal slider with two thumbs that selects [leftPos, rightPos] inside
 // [lowerBound, upperBound] (seconds, on the main page). The user drags either thumb, drags the
 // bar between them, or uses Left/Right (with Shift to move the right end alone, with Ctrl the
@@ -41,6 +43,17 @@ public:
     QRect RightThumbRect() const { return m_rightThumbRect; }
     // The pixel offset of a value along the track, as the thumbs are placed.
     int PixelOf(double value) const;
+    // The value of one pixel along the track: what a key moves an end by.
+    double StepSize() const { return ValuePerPixel(); }
+
+    // What screen readers hear: the thumbs' names ("Begin", "End") and a value as text (by
+    // default the number; the page gives its time format).
+    QString ThumbName(Part part) const;
+    void SetValueText(std::function<QString(double)> text);
+    QString ValueText(double value) const;
+    // Moves one end to `value` (kept inside the bounds and on its side of the other end) and
+    // notifies as a key does: a screen reader setting a thumb's value.
+    void MoveEnd(Part part, double value);
 
     QSize sizeHint() const override;
 
@@ -65,6 +78,8 @@ private:
     // Value per pixel; 0 when the range is empty or the control too narrow for a track.
     double ValuePerPixel() const;
     void TakeBackgroundSnapshot();
+    // Tells screen readers that the thumbs' values changed.
+    void NotifyAccessible();
 
     double m_lowerBound = 0.0;
     double m_upperBound = 1.0;
@@ -80,4 +95,5 @@ private:
     QRect m_rightThumbRect;
     QPixmap m_backgroundCache; // the parent's pixels under the control at the first paint
     bool m_hasBackground = false;
+    std::function<QString(double)> m_valueText;
 };

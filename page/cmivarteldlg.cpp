@@ -5,6 +5,7 @@
 #include "controls/cimagebutton.h"
 #include "controls/crangeslider.h"
 #include "engine/cellrepainter.h"
+#include "engine/commandtemplate.h"
 #include "engine/intermediatetranscode.h"
 #include "engine/jobcelltext.h"
 #include "engine/outputtypes.h"
@@ -12,6 +13,7 @@
 #include "media/cvideoedit.h"
 #include "page/bringtofront.h"
 #include "page/helpwindow.h"
+#include "page/jobannouncer.h"
 #include "page/jobcellprovider.h"
 #include "page/joblistcolumns.h"
 #include "page/messageboxnotices.h"
@@ -72,6 +74,32 @@ constexpr std::array<ImageButtonLook, 8> ImageButtonLooks{{
     {PageControl::StopPreview, 190, 191, "Stop preview"},
     {PageControl::StartConverting, 147, 148, "Start Converting"},
     {PageControl::StopConverting, 145, 146, "Stop Converting"},
+}};
+
+// What a screen reader calls the controls whose own text does not say it: pictures, and the
+// fields whose label stands beside them.
+struct AccessibleName
+{
+    int id;
+    const char *name;
+};
+
+constexpr std::array<AccessibleName, 15> AccessibleNames{{
+    {PageControl::VideoEdit, "Video"},
+    {PageControl::FadeInPicture, "Picture"},
+    {PageControl::Preview, "Preview"},
+    {PageControl::StopPreview, "Stop preview"},
+    {PageControl::RangeSlider, "Range to convert"},
+    {PageControl::OutputType, "Output type"},
+    {PageControl::ProfileList, "Profile"},
+    {PageControl::OutputDirectory, "Output directory"},
+    {PageControl::JobList, "Videos to convert"},
+    {PageControl::Add, "Add"},
+    {PageControl::Remove, "Remove"},
+    {PageControl::RemoveAll, "Remove all"},
+    {PageControl::Help, "Help"},
+    {PageControl::StartConverting, "Start converting"},
+    {PageControl::StopConverting, "Stop converting"},
 }};
 
 QString WithSlash(QString directory)
@@ -139,7 +167,8 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     m_engine.batch.SetIntermediateExporter(m_transcode.get());
     m_cells = std::make_unique<JobCellProvider>(m_engine.state, *m_jobList);
     m_jobList->SetCellInfoProvider(m_cells.get());
-    m_engine.state.repainter = m_cells.get();
+    m_announcer = std::make_unique<JobAnnouncer>(m_engine.state, *m_cells, *m_jobList);
+    m_engine.state.repainter = m_announcer.get();
     const PageParts parts{
         *this, m_engine.state, *m_jobList, *m_slider, *m_videoEdit, *m_fadeIn, *m_services.notices};
     m_batchControl = std::make_unique<PageBatch>(
@@ -345,6 +374,14 @@ void CMivartelDlg::CreateControls()
                                  m_stop};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    for (const AccessibleName &named : AccessibleNames)
+        Control(named.id)->setAccessibleName(QLatin1String(named.name));
+    // On Linux a reader names a field by the label it is labelled by.
+    m_outputTypeLabel->setBuddy(m_outputType);
+    m_profileLabel->setBuddy(m_profiles);
+    m_outputDirectoryLabel->setBuddy(m_outputDirectory);
+    // The thumbs read as the cells show the range.
+    m_slider->SetValueText([](double seconds) { return ClockTime(seconds); });
 }
 
 QWidget *CMivartelDlg::Control(int id) const
