@@ -43,7 +43,8 @@ int CImageButton::SetIcons(int activeId, int restId, bool standardSize)
             active = QIcon(
                 activePixmap.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         } else {
-            active = QIcon(activePixmap);
+            // From the file, so that the icon holds its @2x picture too.
+            active = QIcon(IconPath(activeId));
         }
     }
     QIcon rest;
@@ -52,7 +53,7 @@ int CImageButton::SetIcons(int activeId, int restId, bool standardSize)
     } else if (restId != 0) {
         const QPixmap restPixmap(IconPath(restId));
         if (!restPixmap.isNull())
-            rest = QIcon(restPixmap);
+            rest = QIcon(IconPath(restId));
     }
     return SetIconHandles(active, rest);
 }

@@ -2,6 +2,7 @@
 
 #include "controls/crangeslideraccessible.h"
 #include "controls/focusring.h"
+#include "controls/respicture.h"
 
 #include <QAccessible>
 
@@ -22,10 +23,10 @@ constexpr int kBarTop = 5;
 constexpr int kBarHeight = 7;
 constexpr int kPaintedThumbWidth = 13;
 
-QPixmap Image(int id)
+QPixmap Image(int id, qreal devicePixelRatio)
 {
     // QPixmap's own cache makes this cheap, so the images are fetched for every paint.
-    return QPixmap(QStringLiteral(":/res/bitmap_%1.png").arg(id));
+    return ResPicture(QStringLiteral(":/res/bitmap_%1.png").arg(id), devicePixelRatio);
 }
 
 } // namespace
@@ -180,16 +181,17 @@ void CRangeSlider::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
     painter.drawPixmap(0, 0, m_backgroundCache);
-    painter.drawPixmap(QRect(0, kTrackTop, w, kTrackHeight), Image(212));
+    const qreal ratio = devicePixelRatioF();
+    painter.drawPixmap(QRect(0, kTrackTop, w, kTrackHeight), Image(212, ratio));
 
-    painter.drawPixmap(pL, 0, Image(213));
+    painter.drawPixmap(pL, 0, Image(213, ratio));
     m_leftThumbRect = QRect(pL, 0, kPaintedThumbWidth, h);
-    painter.drawPixmap(pR + kPaintedThumbWidth, 0, Image(214));
+    painter.drawPixmap(pR + kPaintedThumbWidth, 0, Image(214, ratio));
     m_rightThumbRect = QRect(pR + kPaintedThumbWidth, 0, kPaintedThumbWidth, h);
 
     // Drawn last, the bar covers the inner pixel column of each thumb.
     painter.drawPixmap(QRect(pL + kPaintedThumbWidth - 1, kBarTop, pR - pL + 2, kBarHeight),
-                       Image(215));
+                       Image(215, ratio));
     if (m_focusShown && hasFocus())
         FocusRing::Paint(painter, *this, rect());
 }

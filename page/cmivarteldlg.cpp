@@ -4,6 +4,7 @@
 #include "controls/cfadeinpicture.h"
 #include "controls/cimagebutton.h"
 #include "controls/crangeslider.h"
+#include "controls/respicture.h"
 #include "engine/cellrepainter.h"
 #include "engine/commandtemplate.h"
 #include "engine/intermediatetranscode.h"
@@ -144,7 +145,7 @@ const std::array<CMivartelDlg::ControlPlace, 23> &CMivartelDlg::ControlPlaces()
 CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     : QWidget(parent)
     , m_services(std::move(services))
-    , m_background(QStringLiteral(":/res/bitmap_185.png"))
+    , m_background(ResPicture(QStringLiteral(":/res/bitmap_185.png"), devicePixelRatioF()))
 {
     if (m_services.programDirectory.isEmpty())
         m_services.programDirectory = QCoreApplication::applicationDirPath();
