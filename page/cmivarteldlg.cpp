@@ -13,6 +13,7 @@
 #include "engine/profilelist.h"
 #include "media/cvideoedit.h"
 #include "page/bringtofront.h"
+#include "page/focusmarks.h"
 #include "page/helpwindow.h"
 #include "page/jobannouncer.h"
 #include "page/jobcellprovider.h"
@@ -375,6 +376,7 @@ void CMivartelDlg::CreateControls()
                                  m_stop};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    new FocusMarks(this, {m_outputType, m_profiles, m_browse, m_shutDown, m_outputDirectory});
     for (const AccessibleName &named : AccessibleNames)
         Control(named.id)->setAccessibleName(QLatin1String(named.name));
     // On Linux a reader names a field by the label it is labelled by.

@@ -283,11 +283,21 @@ private slots:
                                         page->stopPreviewButton(),
                                         page->helpButton(),
                                         page->startButton()};
+        // The skin marks the standard controls; marking them keeps the font the page fitted.
+        const QFont fitted = page->shutDownBox()->font();
         page->outputTypeBox()->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!page->outputTypeBox()->property("keyboardFocus").toBool());
         for (QWidget *next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
+            const auto *button = qobject_cast<CImageButton *>(next);
+            QVERIFY(button                        ? button->FocusShown()
+                    : next == page->rangeSlider() ? page->rangeSlider()->FocusShown()
+                    : next == page->jobList()     ? page->jobList()->FocusShown()
+                                                  : next->property("keyboardFocus").toBool());
         }
+        QVERIFY(!page->shutDownBox()->property("keyboardFocus").toBool());
+        QCOMPARE(page->shutDownBox()->font(), fitted);
         // A ring changes pixels; a click's focus leaves the control as the mouse user knows it.
         CRangeSlider *slider = page->rangeSlider();
         const QRect outside(slider->RightThumbRect().right() + 1, 0, 3, slider->height());
