@@ -211,7 +211,10 @@ int ConsoleFrontEnd::Version()
 int ConsoleFrontEnd::List()
 {
     for (int type = 0; type < int(profileFileTable.size()); ++type) {
-        m_out << type << "  " << profileFileTable[size_t(type)].comboText << "\n";
+        m_out << type << "  " << profileFileTable[size_t(type)].comboText << "\n"
+              << "     "
+              << QDir::toNativeSeparators(ProfilePath(m_engine.state.engineDirectory, type))
+              << "\n";
         const ProfileList list
             = LoadProfileList(m_engine.catalog, m_engine.state.engineDirectory, type)
                   .value_or(ProfileList());

@@ -2,6 +2,7 @@
 
 #include "controls/cellinfoprovider.h"
 #include "controls/celllistmodel.h"
+#include "controls/focusring.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -27,6 +28,9 @@ CCellListCtrl::CCellListCtrl(CellInfoProvider *provider, QWidget *parent)
     , m_model(new CellListModel(this))
 {
     setModel(m_model);
+    // Copied out: the one cell record may be in use by a paint under way.
+    m_model->SetAccessibleText(
+        [this](int row, int column) { return QString(GetCellInfo(row, column).text).trimmed(); });
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -184,6 +188,29 @@ const CellInfo &CCellListCtrl::GetCellInfo(int row, int column)
 void CCellListCtrl::keyboardSearch(const QString &) {}
 
 void CCellListCtrl::paintEvent(QPaintEvent *event)
+{
+    PaintCells(event);
+    if (m_focusShown && hasFocus()) {
+        QPainter painter(viewport());
+        FocusRing::Paint(painter, *this, viewport()->rect());
+    }
+}
+
+void CCellListCtrl::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    m_focusShown = FocusRing::FromKeyboard(event->reason());
+    viewport()->update();
+}
+
+void CCellListCtrl::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    m_focusShown = false;
+    viewport()->update();
+}
+
+void CCellListCtrl::PaintCells(const QPaintEvent *event)
 {
     QPainter painter(viewport());
     const QRegion region = event->region();

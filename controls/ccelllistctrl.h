@@ -13,7 +13,7 @@ class CellListModel;
 // are and, for every cell it paints, asks its CellInfoProvider for the contents, then draws the
 // background, text, optional image and optional progress bar itself. Single selection, whole
 // rows, the selection always shown (in its no-focus colour when the list has no focus), no
-// hover effects and no focus rectangle.
+// hover effects, and a focus ring only while a focus that came from the keyboard lasts.
 class CCellListCtrl : public QTableView
 {
     Q_OBJECT
@@ -39,6 +39,8 @@ public:
     void RedrawItems(int first, int last);
     // The row last selected, by the user or by SelectRow; -1 when none was.
     int GetSelectionMark() const { return m_selectionMark; }
+    // The focus came from the keyboard and the ring shows.
+    bool FocusShown() const { return m_focusShown; }
     // Selects the row (and makes it the selection mark), gives the list the keyboard focus and
     // scrolls the row into view unless part of it is already shown.
     void SelectRow(int row);
@@ -73,8 +75,11 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    void PaintCells(const QPaintEvent *event);
     void DrawCell(QPainter &painter, int row, int column, const QRect &cellRect);
     void DrawImage(QPainter &painter, const CellInfo &info, const QRect &imageRect);
     QColor TextColor(const CellInfo &info, bool plain) const;
@@ -89,6 +94,7 @@ private:
     const QList<QPixmap> *m_imageList = nullptr;
     CellInfo m_cellInfo;
     int m_selectionMark = -1;
+    bool m_focusShown = false;
     // Since the user last scrolled the list; invalid until then.
     QElapsedTimer m_userScrolled;
 };

@@ -1,6 +1,7 @@
 #include "controls/celllistmodel.h"
 
 #include <algorithm>
+#include <utility>
 
 int CellListModel::rowCount(const QModelIndex &parent) const
 {
@@ -12,10 +13,18 @@ int CellListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QVariant CellListModel::data(const QModelIndex &, int) const
+QVariant CellListModel::data(const QModelIndex &index, int role) const
 {
-    // The list draws every cell from a cell request; the model holds no contents.
+    // The list draws every cell from a cell request; the model holds no contents. Only a
+    // screen reader asks it, and gets what the cell shows.
+    if (role == Qt::AccessibleTextRole && m_accessibleText && index.isValid())
+        return m_accessibleText(index.row(), index.column());
     return QVariant();
+}
+
+void CellListModel::SetAccessibleText(std::function<QString(int, int)> text)
+{
+    m_accessibleText = std::move(text);
 }
 
 QVariant CellListModel::headerData(int section, Qt::Orientation orientation, int role) const

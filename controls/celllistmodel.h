@@ -4,8 +4,11 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // The rows of a CCellListCtrl are virtual: this model knows only how many there are and the
-// headings of the columns. Cell contents come from the list's CellInfoProvider when painting.
+// headings of the columns. Cell contents come from the list's CellInfoProvider when painting,
+// and for screen readers (Qt::AccessibleTextRole) through the text function the list gives.
 class CellListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -25,6 +28,8 @@ public:
     void InsertColumn(int column, const QString &heading, Qt::Alignment alignment);
     // Horizontal alignment of the column's heading, which its cells follow.
     Qt::Alignment Alignment(int column) const;
+    // The text a screen reader reads for the cell at row, column.
+    void SetAccessibleText(std::function<QString(int row, int column)> text);
 
 private:
     struct Column
@@ -34,4 +39,5 @@ private:
     };
     int m_rowCount = 0;
     QList<Column> m_columns;
+    std::function<QString(int, int)> m_accessibleText;
 };

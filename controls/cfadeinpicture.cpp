@@ -1,5 +1,7 @@
 #include "controls/cfadeinpicture.h"
 
+#include "controls/respicture.h"
+
 #include <QPainter>
 
 namespace {
@@ -20,7 +22,8 @@ CFadeInPicture::CFadeInPicture(QWidget *parent)
 
 bool CFadeInPicture::StartFadeIn(int bitmapId, int stepDelay)
 {
-    const QPixmap bitmap(QStringLiteral(":/res/bitmap_%1.png").arg(bitmapId));
+    const QPixmap bitmap
+        = ResPicture(QStringLiteral(":/res/bitmap_%1.png").arg(bitmapId), devicePixelRatioF());
     if (bitmap.isNull())
         return false;
     m_bitmap = bitmap;

@@ -1,8 +1,11 @@
 #include "controls/cimagebutton.h"
 
+#include "controls/focusring.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -40,7 +43,8 @@ int CImageButton::SetIcons(int activeId, int restId, bool standardSize)
             active = QIcon(
                 activePixmap.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         } else {
-            active = QIcon(activePixmap);
+            // From the file, so that the icon holds its @2x picture too.
+            active = QIcon(IconPath(activeId));
         }
     }
     QIcon rest;
@@ -49,7 +53,7 @@ int CImageButton::SetIcons(int activeId, int restId, bool standardSize)
     } else if (restId != 0) {
         const QPixmap restPixmap(IconPath(restId));
         if (!restPixmap.isNull())
-            rest = QIcon(restPixmap);
+            rest = QIcon(IconPath(restId));
     }
     return SetIconHandles(active, rest);
 }
@@ -366,6 +370,8 @@ void CImageButton::paintEvent(QPaintEvent *event)
         PaintIcon(painter, !caption.isEmpty(), area, captionRect, pressed, disabled);
     if (!caption.isEmpty())
         PaintCaption(painter, caption, area, captionRect, pressed, disabled);
+    if (m_focusShown && hasFocus())
+        FocusRing::Paint(painter, *this, area);
 }
 
 void CImageButton::mouseMoveEvent(QMouseEvent *event)
@@ -391,10 +397,30 @@ void CImageButton::leaveEvent(QEvent *event)
     EndHover();
 }
 
+void CImageButton::focusInEvent(QFocusEvent *event)
+{
+    QPushButton::focusInEvent(event);
+    m_focusShown = FocusRing::FromKeyboard(event->reason());
+    update();
+}
+
 void CImageButton::focusOutEvent(QFocusEvent *event)
 {
     QPushButton::focusOutEvent(event);
+    m_focusShown = false;
+    update();
     EndHover();
+}
+
+void CImageButton::keyPressEvent(QKeyEvent *event)
+{
+    // A button focused by a click shows no ring: a later Space would press a button the user
+    // cannot see is meant ("Remove all" among them).
+    if (event->key() == Qt::Key_Space && !m_focusShown) {
+        event->ignore();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void CImageButton::changeEvent(QEvent *event)

@@ -15,8 +15,9 @@ class QPainter;
 // A flat push button that paints every state itself: an active icon while the mouse is over
 // it or it is pressed, a rest icon otherwise, optional text, a background and text colour per
 // state, and, in parent-background mode, a snapshot of its parent's pixels under it so that
-// it looks transparent. It never draws a focus rectangle; its border shows only on hover and
-// press, and only while the hover border is on.
+// it looks transparent. Its border shows only on hover and press, and only while the hover
+// border is on; a focus ring only while a focus that came from the keyboard lasts, and only
+// then does Space press it (Enter never does).
 //
 // Check-box mode (setCheckable(true) or SetCheckBoxMode) makes a click flip a check state that
 // draws the button pushed in.
@@ -86,6 +87,8 @@ public:
     void SetTip(const QString &text, bool active);
 
     bool IsHovered() const { return m_hovered; }
+    // The focus came from the keyboard and the ring shows.
+    bool FocusShown() const { return m_focusShown; }
     QSize sizeHint() const override;
 
 protected:
@@ -108,7 +111,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -128,6 +133,7 @@ private:
     QRect PlaceImage(const QRect &rect, QSize image, bool hasText, QRect &captionRect) const;
 
     bool m_hovered = false;
+    bool m_focusShown = false;
     bool m_parentBackground = false;
     bool m_showBorder = true;
     int m_layout = IconLeft;

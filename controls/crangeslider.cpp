@@ -1,9 +1,16 @@
 #include "controls/crangeslider.h"
 
+#include "controls/crangeslideraccessible.h"
+#include "controls/focusring.h"
+#include "controls/respicture.h"
+
+#include <QAccessible>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -16,10 +23,10 @@ constexpr int kBarTop = 5;
 constexpr int kBarHeight = 7;
 constexpr int kPaintedThumbWidth = 13;
 
-QPixmap Image(int id)
+QPixmap Image(int id, qreal devicePixelRatio)
 {
     // QPixmap's own cache makes this cheap, so the images are fetched for every paint.
-    return QPixmap(QStringLiteral(":/res/bitmap_%1.png").arg(id));
+    return ResPicture(QStringLiteral(":/res/bitmap_%1.png").arg(id), devicePixelRatio);
 }
 
 } // namespace
@@ -30,6 +37,49 @@ CRangeSlider::CRangeSlider(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted from the snapshot and the images, so Qt need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&CRangeSliderAccessible::Create);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    connect(this, &CRangeSlider::rangeChanged, this, &CRangeSlider::NotifyAccessible);
+}
+
+QString CRangeSlider::ThumbName(Part part) const
+{
+    return part == RightThumb ? tr("End") : tr("Begin");
+}
+
+void CRangeSlider::SetValueText(std::function<QString(double)> text)
+{
+    m_valueText = std::move(text);
+}
+
+QString CRangeSlider::ValueText(double value) const
+{
+    return m_valueText ? m_valueText(value) : QString::number(value);
+}
+
+void CRangeSlider::MoveEnd(Part part, double value)
+{
+    if (part == RightThumb)
+        m_rightPos = std::clamp(value, m_leftPos, m_upperBound);
+    else
+        m_leftPos = std::clamp(value, m_lowerBound, m_rightPos);
+    emit rangeChanged(part == RightThumb ? RightThumb : LeftThumb, false);
+    update();
+}
+
+void CRangeSlider::NotifyAccessible()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface *slider = QAccessible::queryAccessibleInterface(this);
+    for (int i = 0; slider && i < slider->childCount(); ++i) {
+        QAccessibleInterface *thumb = slider->child(i);
+        QAccessibleValueChangeEvent event(thumb, thumb->valueInterface()->currentValue());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize CRangeSlider::sizeHint() const
@@ -44,6 +94,7 @@ void CRangeSlider::SetBounds(double a, double b)
     m_lowerBound = a;
     m_upperBound = b;
     ClampPositions();
+    NotifyAccessible();
     update();
 }
 
@@ -52,6 +103,7 @@ void CRangeSlider::SetPositions(double left, double right)
     m_leftPos = left;
     m_rightPos = right;
     ClampPositions();
+    NotifyAccessible();
     update();
 }
 
@@ -129,16 +181,19 @@ void CRangeSlider::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Window));
     painter.drawPixmap(0, 0, m_backgroundCache);
-    painter.drawPixmap(QRect(0, kTrackTop, w, kTrackHeight), Image(212));
+    const qreal ratio = devicePixelRatioF();
+    painter.drawPixmap(QRect(0, kTrackTop, w, kTrackHeight), Image(212, ratio));
 
-    painter.drawPixmap(pL, 0, Image(213));
+    painter.drawPixmap(pL, 0, Image(213, ratio));
     m_leftThumbRect = QRect(pL, 0, kPaintedThumbWidth, h);
-    painter.drawPixmap(pR + kPaintedThumbWidth, 0, Image(214));
+    painter.drawPixmap(pR + kPaintedThumbWidth, 0, Image(214, ratio));
     m_rightThumbRect = QRect(pR + kPaintedThumbWidth, 0, kPaintedThumbWidth, h);
 
     // Drawn last, the bar covers the inner pixel column of each thumb.
     painter.drawPixmap(QRect(pL + kPaintedThumbWidth - 1, kBarTop, pR - pL + 2, kBarHeight),
-                       Image(215));
+                       Image(215, ratio));
+    if (m_focusShown && hasFocus())
+        FocusRing::Paint(painter, *this, rect());
 }
 
 void CRangeSlider::resizeEvent(QResizeEvent *event)
@@ -258,8 +313,10 @@ void CRangeSlider::mouseReleaseEvent(QMouseEvent *event)
 void CRangeSlider::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    if ((key != Qt::Key_Left && key != Qt::Key_Right)
-        || (event->modifiers() & Qt::ControlModifier)) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    if ((key != Qt::Key_Left && key != Qt::Key_Right) || (shift && ctrl)) {
         QWidget::keyPressEvent(event);
         return;
     }
@@ -267,31 +324,33 @@ void CRangeSlider::keyPressEvent(QKeyEvent *event)
     if (s == 0.0)
         return;
 
-    const bool shift = event->modifiers() & Qt::ShiftModifier;
     const int step = key == Qt::Key_Right ? 1 : -1;
     // The values snap to whole pixel steps of the track.
     int kL = static_cast<int>((m_leftPos - m_lowerBound) / s + 0.5);
     int kR = static_cast<int>((m_rightPos - m_lowerBound) / s + 0.5);
-    kR += step;
+    if (!ctrl)
+        kR += step;
     if (!shift)
         kL += step;
-    // kL <= kR keeps Shift+Left from pulling the right end past the left one.
+    // kL <= kR keeps Shift+Left and Ctrl+Right from pushing one end past the other.
     if (kL >= 0 && kR <= m_trackLength && kL <= kR) {
         m_leftPos = m_lowerBound + kL * s;
         m_rightPos = m_lowerBound + kR * s;
     }
-    emit rangeChanged(shift ? RightThumb : MiddleBar, false);
+    emit rangeChanged(shift ? RightThumb : ctrl ? LeftThumb : MiddleBar, false);
     update();
 }
 
 void CRangeSlider::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
+    m_focusShown = FocusRing::FromKeyboard(event->reason());
     update();
 }
 
 void CRangeSlider::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
+    m_focusShown = false;
     update();
 }

@@ -4,11 +4,13 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 // A horizontal slider with two thumbs that selects [leftPos, rightPos] inside
 // [lowerBound, upperBound] (seconds, on the main page). The user drags either thumb, drags the
-// bar between them, or uses Left/Right (with Shift to move the right end alone). Every change is
-// reported synchronously with rangeChanged; the page may call back into the slider from its
-// handler.
+// bar between them, or uses Left/Right (with Shift to move the right end alone, with Ctrl the
+// left end alone). Every change is reported synchronously with rangeChanged; the page may call
+// back into the slider from its handler. A focus that came from the keyboard shows a ring.
 class CRangeSlider : public QWidget
 {
     Q_OBJECT
@@ -34,11 +36,24 @@ public:
     double RightPos() const { return m_rightPos; }
     // A mouse drag is under way: its changes are not a key's.
     bool IsDragging() const { return m_dragging; }
+    // The focus came from the keyboard and the ring shows.
+    bool FocusShown() const { return m_focusShown; }
     // Where the thumbs were last painted; empty before the first paint.
     QRect LeftThumbRect() const { return m_leftThumbRect; }
     QRect RightThumbRect() const { return m_rightThumbRect; }
     // The pixel offset of a value along the track, as the thumbs are placed.
     int PixelOf(double value) const;
+    // The value of one pixel along the track: what a key moves an end by.
+    double StepSize() const { return ValuePerPixel(); }
+
+    // What screen readers hear: the thumbs' names ("Begin", "End") and a value as text (by
+    // default the number; the page gives its time format).
+    QString ThumbName(Part part) const;
+    void SetValueText(std::function<QString(double)> text);
+    QString ValueText(double value) const;
+    // Moves one end to `value` (kept inside the bounds and on its side of the other end) and
+    // notifies as a key does: a screen reader setting a thumb's value.
+    void MoveEnd(Part part, double value);
 
     QSize sizeHint() const override;
 
@@ -63,6 +78,8 @@ private:
     // Value per pixel; 0 when the range is empty or the control too narrow for a track.
     double ValuePerPixel() const;
     void TakeBackgroundSnapshot();
+    // Tells screen readers that the thumbs' values changed.
+    void NotifyAccessible();
 
     double m_lowerBound = 0.0;
     double m_upperBound = 1.0;
@@ -71,10 +88,12 @@ private:
     int m_thumbWidth = 10;
     int m_trackLength = 0;
     bool m_dragging = false;
+    bool m_focusShown = false;
     Part m_dragPart = LeftThumb;
     int m_dragOffsetX = 0;
     QRect m_leftThumbRect;
     QRect m_rightThumbRect;
     QPixmap m_backgroundCache; // the parent's pixels under the control at the first paint
     bool m_hasBackground = false;
+    std::function<QString(double)> m_valueText;
 };

@@ -29,9 +29,12 @@ inline bool IsValidOutputType(int outputType)
     return outputType >= 0 && outputType < int(profileFileTable.size());
 }
 
-// The profile file of a valid output type in the engine's folder.
-inline QString ProfilePath(const QString &engineDirectory, int outputType)
-{
-    const QLatin1String file(profileFileTable[size_t(outputType)].profileFile);
-    return QDir::cleanPath(QDir(engineDirectory).filePath(file));
-}
+// The folder where a user's own profile file takes the place of the installed one of the same
+// name: Mivartel/app/ in the user's data folder (~/.local/share/Mivartel/app/), the same for
+// the window and the console program.
+QString UserProfileDirectory();
+// The installed profile file of a valid output type, in the engine's folder.
+QString InstalledProfilePath(const QString &engineDirectory, int outputType);
+// The profile file the engine reads for a valid output type: the user's own where there is one,
+// else the installed one.
+QString ProfilePath(const QString &engineDirectory, int outputType);

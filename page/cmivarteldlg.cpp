@@ -4,14 +4,18 @@
 #include "controls/cfadeinpicture.h"
 #include "controls/cimagebutton.h"
 #include "controls/crangeslider.h"
+#include "controls/respicture.h"
 #include "engine/cellrepainter.h"
+#include "engine/commandtemplate.h"
 #include "engine/intermediatetranscode.h"
 #include "engine/jobcelltext.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
 #include "media/cvideoedit.h"
 #include "page/bringtofront.h"
+#include "page/focusmarks.h"
 #include "page/helpwindow.h"
+#include "page/jobannouncer.h"
 #include "page/jobcellprovider.h"
 #include "page/joblistcolumns.h"
 #include "page/messageboxnotices.h"
@@ -74,6 +78,32 @@ constexpr std::array<ImageButtonLook, 8> ImageButtonLooks{{
     {PageControl::StopConverting, 145, 146, "Stop Converting"},
 }};
 
+// What a screen reader calls the controls whose own text does not say it: pictures, and the
+// fields whose label stands beside them.
+struct AccessibleName
+{
+    int id;
+    const char *name;
+};
+
+constexpr std::array<AccessibleName, 15> AccessibleNames{{
+    {PageControl::VideoEdit, "Video"},
+    {PageControl::FadeInPicture, "Picture"},
+    {PageControl::Preview, "Preview"},
+    {PageControl::StopPreview, "Stop preview"},
+    {PageControl::RangeSlider, "Range to convert"},
+    {PageControl::OutputType, "Output type"},
+    {PageControl::ProfileList, "Profile"},
+    {PageControl::OutputDirectory, "Output directory"},
+    {PageControl::JobList, "Videos to convert"},
+    {PageControl::Add, "Add"},
+    {PageControl::Remove, "Remove"},
+    {PageControl::RemoveAll, "Remove all"},
+    {PageControl::Help, "Help"},
+    {PageControl::StartConverting, "Start converting"},
+    {PageControl::StopConverting, "Stop converting"},
+}};
+
 QString WithSlash(QString directory)
 {
     if (!directory.endsWith(QLatin1Char('/')))
@@ -116,7 +146,7 @@ const std::array<CMivartelDlg::ControlPlace, 23> &CMivartelDlg::ControlPlaces()
 CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     : QWidget(parent)
     , m_services(std::move(services))
-    , m_background(QStringLiteral(":/res/bitmap_185.png"))
+    , m_background(ResPicture(QStringLiteral(":/res/bitmap_185.png"), devicePixelRatioF()))
 {
     if (m_services.programDirectory.isEmpty())
         m_services.programDirectory = QCoreApplication::applicationDirPath();
@@ -139,7 +169,8 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     m_engine.batch.SetIntermediateExporter(m_transcode.get());
     m_cells = std::make_unique<JobCellProvider>(m_engine.state, *m_jobList);
     m_jobList->SetCellInfoProvider(m_cells.get());
-    m_engine.state.repainter = m_cells.get();
+    m_announcer = std::make_unique<JobAnnouncer>(m_engine.state, *m_cells, *m_jobList);
+    m_engine.state.repainter = m_announcer.get();
     const PageParts parts{
         *this, m_engine.state, *m_jobList, *m_slider, *m_videoEdit, *m_fadeIn, *m_services.notices};
     m_batchControl = std::make_unique<PageBatch>(
@@ -328,6 +359,32 @@ void CMivartelDlg::CreateControls()
         control->setObjectName(QStringLiteral("control%1").arg(place.id));
         control->setGeometry(place.rect);
     }
+    // Tab follows the page's reading order: the settings, the jobs, the video area, the batch.
+    const QList<QWidget *> order{m_outputType,
+                                 m_profiles,
+                                 m_browse,
+                                 m_shutDown,
+                                 m_jobList,
+                                 m_add,
+                                 m_remove,
+                                 m_removeAll,
+                                 m_slider,
+                                 m_preview,
+                                 m_stopPreview,
+                                 m_help,
+                                 m_start,
+                                 m_stop};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    new FocusMarks(this, {m_outputType, m_profiles, m_browse, m_shutDown, m_outputDirectory});
+    for (const AccessibleName &named : AccessibleNames)
+        Control(named.id)->setAccessibleName(QLatin1String(named.name));
+    // On Linux a reader names a field by the label it is labelled by.
+    m_outputTypeLabel->setBuddy(m_outputType);
+    m_profileLabel->setBuddy(m_profiles);
+    m_outputDirectoryLabel->setBuddy(m_outputDirectory);
+    // The thumbs read as the cells show the range.
+    m_slider->SetValueText([](double seconds) { return ClockTime(seconds); });
 }
 
 QWidget *CMivartelDlg::Control(int id) const

@@ -18,6 +18,7 @@ class CRangeSlider;
 class CVideoEdit;
 class HelpWindow;
 class IntermediateTranscode;
+class JobAnnouncer;
 class JobCellProvider;
 class PageBatch;
 class PageSources;
@@ -182,6 +183,7 @@ private:
 
     std::unique_ptr<IntermediateTranscode> m_transcode;
     std::unique_ptr<JobCellProvider> m_cells;
+    std::unique_ptr<JobAnnouncer> m_announcer;
     std::unique_ptr<PageBatch> m_batchControl;
     std::unique_ptr<PreviewTrim> m_previewTrim;
     std::unique_ptr<PageSources> m_sources;

@@ -15,7 +15,11 @@
 
 PreviewTrim::PreviewTrim(const PageParts &parts)
     : m_parts(parts)
-{}
+{
+    m_keyRest.setSingleShot(true);
+    m_keyRest.setInterval(KeyRestMs);
+    QObject::connect(&m_keyRest, &QTimer::timeout, &m_parts.page, [this] { ShowKeyedPicture(); });
+}
 
 int PreviewTrim::MarkedJob() const
 {
@@ -33,6 +37,7 @@ void PreviewTrim::SetSlider(double lower, double upper, double left, double righ
 
 void PreviewTrim::SelectJob(int index)
 {
+    m_keyRest.stop();
     m_selectedJob = index;
     const JobList &jobs = m_parts.state.jobs;
     if (!jobs.isValidIndex(index))
@@ -96,12 +101,30 @@ void PreviewTrim::OnRangeChanged(CRangeSlider::Part part, bool released)
     jobs.replace(mark, job);
     m_parts.jobList.RepaintCells(m_selectedJob, mark, JobColumn::BeginTime);
     m_parts.jobList.RepaintCells(m_selectedJob, mark, JobColumn::EndTime);
-    if (!released)
+    if (!released) {
+        // A picture per key press of a held key would fall behind; the last one counts.
+        if (!slider->IsDragging()) {
+            m_keyedPart = part;
+            m_keyRest.start();
+        }
         return;
+    }
+    m_keyRest.stop();
     if (part == CRangeSlider::LeftThumb || part == CRangeSlider::MiddleBar)
         ShowPicture(job.sourcePath, job.beginTime);
     else if (part == CRangeSlider::RightThumb)
         ShowPicture(job.sourcePath, job.endTime);
+}
+
+void PreviewTrim::ShowKeyedPicture()
+{
+    const int mark = MarkedJob();
+    if (m_parts.state.converting || mark < 0)
+        return;
+    const ConversionJob job = m_parts.state.jobs.copyOut(mark);
+    const bool end = m_keyedPart == CRangeSlider::RightThumb;
+    // A picture still under way would drop this one and leave a stale end in the window.
+    ShowJobPicture(job.sourcePath, end ? job.endTime : job.beginTime);
 }
 
 void PreviewTrim::SnapSlider(int part, double oldBegin, double oldEnd, bool byKey)
@@ -120,6 +143,12 @@ void PreviewTrim::SnapSlider(int part, double oldBegin, double oldEnd, bool byKe
         return std::min(byKey && position > old ? std::ceil(position) : std::floor(position),
                         upper);
     };
+    // The slider puts both ends on its pixel steps; the end a key did not move keeps its
+    // second, or rounding up would move it too.
+    if (byKey && part == CRangeSlider::RightThumb)
+        begin = oldBegin;
+    if (byKey && part == CRangeSlider::LeftThumb)
+        end = oldEnd;
     // The source's own end stays exact, so that the output reaches it.
     end = end >= upper ? upper : whole(end, oldEnd);
     begin = whole(begin, oldBegin);

@@ -4,6 +4,7 @@
 #include "page/pageparts.h"
 
 #include <QString>
+#include <QTimer>
 
 // The video area's handling of the selected job: selecting a job, its picture at a time, the
 // slider's changes that trim it, Preview and Stop preview, the end of a playback, and clicks
@@ -33,8 +34,11 @@ public:
 
     // The slider's notification: trims the job at the list's selection mark and repaints its
     // time cells. At the end of a drag (released) and after a key, the thumbs are put on whole
-    // seconds, as the cells show them; a drag's end then shows the picture of the dragged end.
+    // seconds, as the cells show them; a drag's end then shows the picture of the dragged end,
+    // and so do the keys once they have rested for KeyRestMs.
     void OnRangeChanged(CRangeSlider::Part part, bool released);
+    // Longer than a held key's first repeat, so that a held key shows one picture at its end.
+    static constexpr int KeyRestMs = 600;
     // Preview (button 1054): plays the selected job's range with its sound.
     void Preview();
     // Stop preview (button 1055).
@@ -55,6 +59,8 @@ private:
     int MarkedJob() const;
     // Puts the thumbs on whole seconds, at least one apart; see OnRangeChanged.
     void SnapSlider(int part, double oldBegin, double oldEnd, bool byKey);
+    // The keys have rested: the picture of the end they moved last.
+    void ShowKeyedPicture();
 
     PageParts m_parts;
     int m_selectedJob = -1;
@@ -62,4 +68,6 @@ private:
     int m_sliderUpdating = 0;
     int m_framePreview = 0;
     int m_fullPreview = 0;
+    QTimer m_keyRest;
+    CRangeSlider::Part m_keyedPart = CRangeSlider::LeftThumb;
 };

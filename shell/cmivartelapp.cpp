@@ -146,10 +146,8 @@ void CMivartelApp::WarnAboutMissingFiles() const
     SharedState paths;
     paths.SetProgramDirectory(m_programDirectory);
     bool anyProfile = false;
-    for (const OutputTypeInfo &type : profileFileTable)
-        anyProfile
-            = anyProfile
-              || QFileInfo(QDir(paths.engineDirectory), QLatin1String(type.profileFile)).isFile();
+    for (int type = 0; type < int(profileFileTable.size()); ++type)
+        anyProfile = anyProfile || QFileInfo(ProfilePath(paths.engineDirectory, type)).isFile();
     if (!anyProfile)
         std::fprintf(stderr, "mivartel: no profiles in %s/\n", qPrintable(paths.engineDirectory));
     if (!QFileInfo(m_programDirectory + SkinFileName).isFile())

@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include <algorithm>
+
 COuterDlg::COuterDlg(PageServices services, SkinComponent *skin, QWidget *parent)
     : QWidget(parent,
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -21,9 +23,11 @@ COuterDlg::COuterDlg(PageServices services, SkinComponent *skin, QWidget *parent
     setWindowTitle(QStringLiteral("Mivartel"));
     setFixedSize(WindowSize);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
         QRect frame(QPoint(), WindowSize);
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        frame.moveCenter(available.center());
+        // A window larger than the screen (a small screen at 2x) keeps its title bar on it.
+        move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
     }
 
     if (skin && !services.skinSelfDrawn)

@@ -1,12 +1,14 @@
 #include "csplashdlg.h"
 
+#include "controls/respicture.h"
+
 #include <QIcon>
 #include <QPainter>
 #include <QScreen>
 
 CSplashDlg::CSplashDlg(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
-    , m_picture(QStringLiteral(":/res/bitmap_173.png"))
+    , m_picture(ResPicture(QStringLiteral(":/res/bitmap_173.png"), devicePixelRatioF()))
 {
     // Hiding the splash must never count as the program's last window closing.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -8,6 +8,7 @@ packages=(
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     ffmpeg libavcodec-extra mediainfo
     xvfb xauth dbus fonts-dejavu-core xdotool imagemagick openbox
+    qt6-wayland weston
     desktop-file-utils appstream shared-mime-info
     clang libclang-rt-14-dev
 )

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +32,11 @@ private:
         QString out;
         QString err;
     };
+
+    static QString InstalledProfiles()
+    {
+        return QFileInfo(QStringLiteral(MIVARTEL_CLI)).absolutePath() + "/app/";
+    }
 
     Result Run(const QStringList &arguments) const
     {
@@ -68,10 +74,51 @@ private slots:
         QCOMPARE(lines.first(), QString("0  Cell Phone 3GP  files (3GP + AMR)"));
         QVERIFY(lines.contains("1  Cell Phone 3GP  files (3GP + AAC)"));
         QVERIFY(lines.contains("2  Cell Phone 3GP2 files (3GP2 + AAC)"));
+        // Each type says which file it comes from: here the installed ones.
+        QCOMPARE(lines.at(1), "     " + InstalledProfiles() + "3GP_AMR_Profile.ini");
         QCOMPARE(
-            lines.at(1),
+            lines.at(2),
             QString("     1  Low quality - 128x96 H.263 level 10, 10 fps, AMR-NB 7.95 kbit/s"));
         QCOMPARE(r.out.count("(default)"), 3);
+    }
+
+    // A profile file in the user's data folder takes the place of the installed one of the
+    // same name, for the list and for the conversion; the other types keep theirs.
+    void userProfileTakesThePlaceOfTheInstalledOne()
+    {
+        const QString own = m_home.filePath("data/Mivartel/app/");
+        QVERIFY(QDir().mkpath(own));
+        // The later tests see the installed profiles again, whatever happens here.
+        const auto cleanUp
+            = qScopeGuard([this] { QDir(m_home.filePath("data")).removeRecursively(); });
+        QFile installed(InstalledProfiles() + "3GP_AMR_Profile.ini");
+        QFile copy(own + "3GP_AMR_Profile.ini");
+        QVERIFY(installed.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly));
+        // The help page's example of a new profile, added at the end: it must work as shown.
+        QFile help(MIVARTEL_SOURCE_DIR "/help/help.html");
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QByteArray page = help.readAll();
+        const qsizetype from = page.indexOf("\n[Tiny]\n") + 1;
+        QVERIFY(from > 0);
+        copy.write(installed.readAll() + '\n'
+                   + page.mid(from, page.indexOf("</pre>", from) - from));
+        copy.close();
+
+        const Result list = Run({"--list"});
+        QCOMPARE(list.exitCode, 0);
+        const QStringList lines = list.out.split('\n');
+        QCOMPARE(lines.at(1), "     " + own + "3GP_AMR_Profile.ini");
+        QVERIFY(lines.contains("     5  Tiny - 128x96 H.263, 8 fps, AMR"));
+        QVERIFY(lines.contains("     " + InstalledProfiles() + "3GP_AAC_Profile.ini"));
+        QVERIFY(lines.contains("     " + InstalledProfiles() + "3GP2_AAC_Profile.ini"));
+
+        QTemporaryDir out;
+        const Result r = Run({"--type", "0", "--profile", "5", "--output", out.path(), m_first});
+        QCOMPARE(r.exitCode, 0);
+        const QString made = out.filePath("a.3gp");
+        QCOMPARE(TestMedia::ProbeValues(made, "stream=width", "width"), QStringList{"128"});
+        QCOMPARE(TestMedia::ProbeValues(made, "stream=r_frame_rate", "r_frame_rate").value(0),
+                 QString("8/1"));
     }
 
     void usageErrors_data()

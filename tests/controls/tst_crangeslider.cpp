@@ -238,8 +238,20 @@ void TestCRangeSlider::arrowKeys()
     QTest::keyClick(m_slider, Qt::Key_Left);
     QCOMPARE(m_slider->LeftPos(), 20.0);
     QCOMPARE(m_slider->RightPos(), 60.5);
-    QTest::keyClick(m_slider, Qt::Key_Right, Qt::ControlModifier); // not for the slider
-    QCOMPARE(Take(spy), (Notices{{2, 0}, {1, 0}, {2, 0}}));
+    // Ctrl moves the left end alone; Ctrl with Shift is not the slider's.
+    QTest::keyClick(m_slider, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(m_slider->LeftPos(), 20.5);
+    QCOMPARE(m_slider->RightPos(), 60.5);
+    QTest::keyClick(m_slider, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_slider->LeftPos(), 20.5);
+    QCOMPARE(Take(spy), (Notices{{2, 0}, {1, 0}, {2, 0}, {0, 0}}));
+    // The left end stops at the right one.
+    m_slider->SetPositions(60, 60.5);
+    QTest::keyClick(m_slider, Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(m_slider, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(m_slider->LeftPos(), 60.5);
+    QCOMPARE(m_slider->RightPos(), 60.5);
+    Take(spy);
 
     // At the end of the track nothing moves, but the parent still hears of the key.
     m_slider->SetPositions(30, 100);

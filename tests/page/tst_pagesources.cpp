@@ -11,10 +11,15 @@
 #include "page/sourcequeue.h"
 #include "pagefixture.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -252,6 +257,124 @@ private slots:
             QTest::keyClick(page->removeButton(), closer);
         QCOMPARE(page->state().jobs.count(), jobs);
         QVERIFY(m.outer->isVisible());
+    }
+
+    // Tab walks the page in reading order; the ring shows on the controls that draw themselves
+    // only when the focus came from the keyboard.
+    void tabFollowsTheReadingOrderAndShowsTheFocus()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(a));
+        QVERIFY(PictureDone(page));
+        const QList<QWidget *> expected{page->profileList(),
+                                        page->browseButton(),
+                                        page->shutDownBox(),
+                                        page->jobList(),
+                                        page->addButton(),
+                                        page->removeButton(),
+                                        page->removeAllButton(),
+                                        page->rangeSlider(),
+                                        page->previewButton(),
+                                        page->stopPreviewButton(),
+                                        page->helpButton(),
+                                        page->startButton()};
+        // The skin marks the standard controls; marking them keeps the font the page fitted.
+        const QFont fitted = page->shutDownBox()->font();
+        page->outputTypeBox()->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!page->outputTypeBox()->property("keyboardFocus").toBool());
+        for (QWidget *next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+            const auto *button = qobject_cast<CImageButton *>(next);
+            QVERIFY(button                        ? button->FocusShown()
+                    : next == page->rangeSlider() ? page->rangeSlider()->FocusShown()
+                    : next == page->jobList()     ? page->jobList()->FocusShown()
+                                                  : next->property("keyboardFocus").toBool());
+        }
+        QVERIFY(!page->shutDownBox()->property("keyboardFocus").toBool());
+        QCOMPARE(page->shutDownBox()->font(), fitted);
+        // A ring changes pixels; a click's focus leaves the control as the mouse user knows it.
+        CRangeSlider *slider = page->rangeSlider();
+        const QRect outside(slider->RightThumbRect().right() + 1, 0, 3, slider->height());
+        page->previewButton()->setFocus(Qt::BacktabFocusReason);
+        QVERIFY(page->previewButton()->FocusShown() && !slider->FocusShown());
+        const QImage plain = slider->grab().toImage();
+        slider->setFocus(Qt::TabFocusReason);
+        QVERIFY(slider->FocusShown());
+        QVERIFY(slider->grab().toImage() != plain);
+        page->previewButton()->setFocus(Qt::TabFocusReason);
+        QTest::mouseClick(slider, Qt::LeftButton, {}, outside.center());
+        QVERIFY(slider->hasFocus() && !slider->FocusShown());
+        QCOMPARE(slider->grab().toImage(), plain);
+        page->jobList()->setFocus(Qt::TabFocusReason);
+        QVERIFY(page->jobList()->FocusShown());
+        ClickRow(page, 0);
+        QVERIFY(page->jobList()->hasFocus());
+    }
+
+    // Space presses a picture button only where the ring shows it.
+    void spacePressesOnlyAButtonWhoseFocusShows()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(a) && page->sources().AddSourcePath(b));
+        QVERIFY(PictureDone(page));
+        page->removeAllButton()->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(page->removeAllButton(), Qt::Key_Space);
+        QCOMPARE(page->state().jobs.count(), 2);
+        page->removeButton()->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(page->removeButton(), Qt::Key_Tab);
+        QVERIFY(page->removeAllButton()->hasFocus() && page->removeAllButton()->FocusShown());
+        QTest::keyClick(page->removeAllButton(), Qt::Key_Return);
+        QCOMPARE(page->state().jobs.count(), 2);
+        QTest::keyClick(page->removeAllButton(), Qt::Key_Space);
+        QCOMPARE(page->state().jobs.count(), 0);
+    }
+
+    // The slider's keys trim the job as a drag does, on whole seconds; the picture shows the
+    // end the keys moved once they rest, not after every press.
+    void keyboardTrimsAsADragDoes()
+    {
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        QVERIFY(page->sources().AddSourcePath(a));
+        QVERIFY(PictureAt(page, 1.0)); // a new job shows its first second
+        CRangeSlider *slider = page->rangeSlider();
+        page->jobList()->setFocus(Qt::MouseFocusReason);
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), slider);
+        struct Step
+        {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int presses;
+            double begin, end, picture;
+            const char *beginCell, *endCell;
+        };
+        const Step steps[] = {
+            {Qt::Key_Right, Qt::ControlModifier, 3, 3, durA, 3, "00:00:03", "00:00:20"},
+            {Qt::Key_Left, Qt::ShiftModifier, 2, 3, 18, 18, "00:00:03", "00:00:18"},
+            {Qt::Key_Right, Qt::NoModifier, 1, 4, 19, 4, "00:00:04", "00:00:19"},
+            {Qt::Key_Left, Qt::ControlModifier, 1, 3, 19, 3, "00:00:03", "00:00:19"},
+            {Qt::Key_Left, Qt::ControlModifier, 5, 0, 19, 0, "00:00:00", "00:00:19"},
+        };
+        QList<double> shown{1.0, 1.0};
+        for (const Step &step : steps) {
+            for (int i = 0; i < step.presses; ++i)
+                QTest::keyClick(slider, step.key, step.modifiers);
+            const ConversionJob job = page->state().jobs.copyOut(0);
+            QCOMPARE(job.beginTime, step.begin);
+            QCOMPARE(job.endTime, step.end);
+            QCOMPARE(SliderOf(page), (QList<double>{0, durA, step.begin, step.end}));
+            QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString(step.beginCell));
+            QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString(step.endCell));
+            QCOMPARE(PictureRange(page), shown); // the keys have not rested yet
+            shown = {step.picture, step.picture};
+            QTRY_COMPARE(PictureRange(page), shown);
+            QVERIFY(PictureAt(page, step.picture));
+        }
     }
 
     void removals_data()

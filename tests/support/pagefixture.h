@@ -71,8 +71,8 @@ public:
     std::unique_ptr<COuterDlg> outer;
     std::unique_ptr<SkinComponent> skin;
 
-    // Settings go to the scratch folder; call before anything reads them. The skin is put
-    // on as the program does, since its paddings take room from the texts.
+    // Settings and the user's data go to the scratch folder; call before anything reads them. The
+    // skin is put on as the program does, since its paddings take room from the texts.
     void SetUp()
     {
         skin = std::make_unique<SkinComponent>();
@@ -81,6 +81,8 @@ public:
         skin->LoadSkinFile(QStringLiteral(MIVARTEL_BUILD_DIR "/Virurez.skf"));
         skin->ApplySkin();
         qputenv("XDG_CONFIG_HOME", scratch.filePath("config").toLocal8Bit());
+        // No profile of the user's takes the place of an installed one.
+        qputenv("XDG_DATA_HOME", scratch.filePath("data").toLocal8Bit());
         QDir(scratch.path()).mkpath("out");
         QDir(scratch.path()).mkpath("clips");
     }

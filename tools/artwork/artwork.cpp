@@ -1,6 +1,10 @@
 // Draws the pictures of the main page, the splash and the picture buttons, and writes them as
 // PNG files into the folder given on the command line (the project's res/ folder).
 //
+// Every picture the window shows is drawn twice: at its own size, and at twice that size into
+// "<name>@2x.png" for screens at a device pixel ratio of 2 (the same drawing at twice the
+// pixels, not the small picture blown up).
+//
 // One style for everything: the page's navy (49, 66, 97) and light steel blues, round
 // glossy button faces with white symbols. A button's rest icon is the same face in muted
 // slate so that the active icon (shown on hover and press) stands out.
@@ -37,9 +41,17 @@ const Palette kRest{QColor(190, 202, 220), QColor(92, 108, 136)};
 
 using Symbol = std::function<void(QPainter &, const QRectF &)>;
 
+// The device pixels per logical pixel of the pictures being drawn: 1, then 2 for the @2x set.
+int gScale = 1;
+
+// A picture of width x height logical pixels at gScale: a painter on it draws in logical
+// pixels and Qt puts them on the finer grid.
 QImage NewImage(int width, int height, bool alpha)
 {
-    QImage image(width, height, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    QImage image(width * gScale,
+                 height * gScale,
+                 alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    image.setDevicePixelRatio(gScale);
     image.fill(alpha ? Qt::transparent : Qt::white);
     return image;
 }
@@ -389,43 +401,52 @@ int main(int argc, char *argv[])
         QString name;
         QImage image;
     };
-    const QList<Picture> pictures = {
-        {"bitmap_185.png", Background()},
-        {"bitmap_190.png", FadePicture()},
-        {"bitmap_173.png", Splash()},
-        {"icon_128.png", ProgramIcon()},
-        // Remove selected, rest and active.
-        {"icon_135.png", ButtonIcon(16, 16, kRest, MinusSymbol)},
-        {"icon_136.png", ButtonIcon(16, 16, kRed, MinusSymbol)},
-        // Add a video.
-        {"icon_137.png", ButtonIcon(16, 16, kRest, PlusSymbol)},
-        {"icon_138.png", ButtonIcon(16, 16, kGreen, PlusSymbol)},
-        // Remove all.
-        {"icon_139.png", ButtonIcon(16, 16, kRest, CrossSymbol)},
-        {"icon_140.png", ButtonIcon(16, 16, kRed, CrossSymbol)},
-        // Help: active 26 x 26, rest 27 x 26.
-        {"icon_141.png", ButtonIcon(26, 26, kBlue, HelpSymbol)},
-        {"icon_142.png", ButtonIcon(27, 26, kRest, HelpSymbol)},
-        // Stop Converting, active and rest.
-        {"icon_145.png", ButtonIcon(46, 46, kRed, StopSymbol)},
-        {"icon_146.png", ButtonIcon(46, 46, kRest, StopSymbol)},
-        // Start Converting, active and rest.
-        {"icon_147.png", ButtonIcon(46, 46, kGreen, ConvertSymbol)},
-        {"icon_148.png", ButtonIcon(46, 46, kRest, ConvertSymbol)},
-        // Preview, active and rest.
-        {"icon_188.png", ButtonIcon(17, 17, kGreen, PlaySymbol)},
-        {"icon_189.png", ButtonIcon(17, 17, kRest, PlaySymbol)},
-        // Stop preview, active and rest.
-        {"icon_190.png", ButtonIcon(17, 17, kRed, StopSymbol)},
-        {"icon_191.png", ButtonIcon(17, 17, kRest, StopSymbol)},
+    const auto pictures = [] {
+        return QList<Picture>{
+            {"bitmap_185.png", Background()},
+            {"bitmap_190.png", FadePicture()},
+            {"bitmap_173.png", Splash()},
+            {"icon_128.png", ProgramIcon()},
+            // Remove selected, rest and active.
+            {"icon_135.png", ButtonIcon(16, 16, kRest, MinusSymbol)},
+            {"icon_136.png", ButtonIcon(16, 16, kRed, MinusSymbol)},
+            // Add a video.
+            {"icon_137.png", ButtonIcon(16, 16, kRest, PlusSymbol)},
+            {"icon_138.png", ButtonIcon(16, 16, kGreen, PlusSymbol)},
+            // Remove all.
+            {"icon_139.png", ButtonIcon(16, 16, kRest, CrossSymbol)},
+            {"icon_140.png", ButtonIcon(16, 16, kRed, CrossSymbol)},
+            // Help: active 26 x 26, rest 27 x 26.
+            {"icon_141.png", ButtonIcon(26, 26, kBlue, HelpSymbol)},
+            {"icon_142.png", ButtonIcon(27, 26, kRest, HelpSymbol)},
+            // Stop Converting, active and rest.
+            {"icon_145.png", ButtonIcon(46, 46, kRed, StopSymbol)},
+            {"icon_146.png", ButtonIcon(46, 46, kRest, StopSymbol)},
+            // Start Converting, active and rest.
+            {"icon_147.png", ButtonIcon(46, 46, kGreen, ConvertSymbol)},
+            {"icon_148.png", ButtonIcon(46, 46, kRest, ConvertSymbol)},
+            // Preview, active and rest.
+            {"icon_188.png", ButtonIcon(17, 17, kGreen, PlaySymbol)},
+            {"icon_189.png", ButtonIcon(17, 17, kRest, PlaySymbol)},
+            // Stop preview, active and rest.
+            {"icon_190.png", ButtonIcon(17, 17, kRed, StopSymbol)},
+            {"icon_191.png", ButtonIcon(17, 17, kRest, StopSymbol)},
+        };
     };
-    for (const Picture &picture : pictures) {
-        const QString path = out.filePath(picture.name);
-        if (!picture.image.save(path, "PNG")) {
-            err << "cannot write " << path << "\n";
-            return 1;
+    for (const int scale : {1, 2}) {
+        gScale = scale;
+        for (const Picture &picture : pictures()) {
+            QString name = picture.name;
+            if (scale > 1)
+                name.insert(name.lastIndexOf(QLatin1Char('.')), QStringLiteral("@%1x").arg(scale));
+            const QString path = out.filePath(name);
+            if (!picture.image.save(path, "PNG")) {
+                err << "cannot write " << path << "\n";
+                return 1;
+            }
         }
     }
+    gScale = 1;
     // The launcher's icons, laid out as under share/icons/hicolor.
     for (const int size : {16, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
