@@ -309,7 +309,7 @@ private slots:
         QCOMPARE(slider->grab().toImage(), plain);
         page->jobList()->setFocus(Qt::TabFocusReason);
         QVERIFY(page->jobList()->FocusShown());
-        ClickRow(page, 0);
+        m.SelectRow(page, 0);
         QVERIFY(page->jobList()->hasFocus());
     }
 
