@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -88,7 +90,16 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
     // A relative name in a profile's command means the engine's folder, as the program does.
     process.setWorkingDirectory(m_state.engineDirectory);
     // Its own session: a Ctrl-C in a terminal is ours to handle (as Stop), not the child's.
-    process.setChildProcessModifier([] { ::setsid(); });
+    // And it dies with us: a killed program must not leave an encoder writing for minutes.
+    // The signal follows the thread that forked, which is the one running the batch.
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // We may have died before prctl took effect.
+        if (::getppid() != parent)
+            ::raise(SIGKILL);
+    });
     process.start(QIODevice::ReadWrite);
     // The result of exec arrives as an event; a failure never emits finished.
     while (process.state() == QProcess::Starting)

@@ -9,7 +9,8 @@ class QProcess;
 class JobProgress;
 struct SharedState;
 
-// Runs the profile's commands as child processes, each in a session of its own, with their
+// Runs the profile's commands as child processes, each in a session of its own and killed
+// when this process dies (even by SIGKILL), with their
 // arguments as a list (no shell ever sees a file name). Every wait sleeps until the next event
 // and dispatches it, so the window stays live and the processor free; every wait ends early
 // when cancelRequested is set.
