@@ -90,31 +90,19 @@ void BatchConversion::StopConverting()
     if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
         return;
     const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
-    const QString &dir = m_state.outputDirectory;
-    const QString &name = job.outputName;
     switch (job.stage) {
     case JobStage::FirstPass:
         // "q" makes the encoder close its file properly; it is deleted once the encoder is gone.
         m_runner.EndEncoder();
         m_runner.WaitForEncoderExit();
-        DeleteFileIfAny(FirstTempFile(dir, name));
         break;
     case JobStage::SecondPhase:
+    case JobStage::ThirdPhase:
         // The tool is killed first, so it cannot create its file after the deletion.
         m_runner.TerminateWaitedChild();
-        DeleteFileIfAny(FirstTempFile(dir, name));
-        if (m_state.outputType == OutputType::Amr3gp || m_state.outputType == OutputType::Aac3gp)
-            DeleteFileIfAny(FinalFile(dir, name, m_state.outputType));
-        else if (m_state.outputType == OutputType::Aac3g2)
-            DeleteFileIfAny(SecondTempFile(dir, name));
-        break;
-    case JobStage::ThirdPhase:
-        m_runner.TerminateWaitedChild();
-        DeleteFileIfAny(FirstTempFile(dir, name));
-        DeleteFileIfAny(SecondTempFile(dir, name));
-        DeleteFileIfAny(FinalFile(dir, name, OutputType::Aac3g2));
         break;
     default:
         break;
     }
+    DeleteStageFiles(m_state.outputDirectory, job.outputName, job.stage, m_state.outputType);
 }

@@ -9,6 +9,7 @@
 #include "engine/jobcelltext.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
+#include "engine/queuesaver.h"
 #include "media/cvideoedit.h"
 #include "page/bringtofront.h"
 #include "page/helpwindow.h"
@@ -159,7 +160,12 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     });
     connect(m_batchControl.get(), &PageBatch::batchUnwound, this, [this] {
         m_sources->queue().OnBatchUnwound();
+        // The batch's end changes no job, yet the file must stop naming a running one.
+        if (m_saver)
+            m_saver->SaveNow();
     });
+    if (!m_services.savedJobsPath.isEmpty())
+        m_saver = std::make_unique<QueueSaver>(m_engine.state, m_services.savedJobsPath);
 
     connect(m_start, &QPushButton::clicked, this, &CMivartelDlg::StartConverting);
     connect(m_stop, &QPushButton::clicked, this, &CMivartelDlg::StopConverting);
@@ -422,6 +428,9 @@ void CMivartelDlg::OnInitDialog()
     });
 
     ReadOutputDirectory();
+    // Never a batch by itself: the jobs come back as they were, waiting for Start.
+    if (m_saver)
+        m_sources->ListSaved(m_saver->Restore().jobs);
     if (m_services.closeSplash)
         m_services.closeSplash();
 }

@@ -20,6 +20,8 @@ struct BatchOutcome;
 struct PageServices
 {
     QString programDirectory; // empty: the executable's folder
+    // Where the job list is kept between runs; empty: it is neither restored nor saved.
+    QString savedJobsPath;
     // Tells the skin that a control paints itself and must not be decorated.
     std::function<void(QWidget *control)> skinSelfDrawn;
     // Closes the start-up's splash once the page is ready.
