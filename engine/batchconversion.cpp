@@ -17,12 +17,15 @@ BatchConversion::BatchConversion(SharedState &state,
     : m_state(state)
     , m_pipeline(pipeline)
     , m_runner(runner)
+    , m_estimate(state)
 {}
 
 BatchOutcome BatchConversion::RunJobs(int jobCount)
 {
     m_state.cancelRequested = 0;
     m_state.jobs.resetProgress();
+    m_state.currentJobIndex = 0;
+    m_estimate.Start(jobCount, TickCount());
     if (jobCount > 0)
         m_state.RepaintJobCells(0, jobCount - 1, JobColumn::Progress);
     for (m_state.currentJobIndex = 0; m_state.currentJobIndex < jobCount;

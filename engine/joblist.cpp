@@ -9,6 +9,7 @@ void JobList::resetProgress()
         job.sizeKB = 0;
         job.framesPerSecond = 0.0;
         job.encodedTime = 0.0;
+        job.encoderSpeed = 0.0;
     }
     Changed(true);
 }

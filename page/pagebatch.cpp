@@ -5,6 +5,7 @@
 #include "engine/errorlog.h"
 #include "engine/jobcelltext.h"
 #include "engine/sharedstate.h"
+#include "engine/tickcount.h"
 #include "media/cvideoedit.h"
 #include "page/notices.h"
 
@@ -35,7 +36,16 @@ PageBatch::PageBatch(const PageParts &parts,
                      QStringLiteral("Warning"),
                      QMessageBox::Critical);
     })
-{}
+{
+    m_titleTimer.setInterval(1000);
+    connect(&m_titleTimer, &QTimer::timeout, this, &PageBatch::ShowTimeLeft);
+}
+
+void PageBatch::ShowTimeLeft()
+{
+    m_parts.page.window()->setWindowTitle(m_title + QStringLiteral(" - ")
+                                          + m_engine.batch.estimate().Summary(TickCount()));
+}
 
 void PageBatch::StartConverting()
 {
@@ -71,7 +81,11 @@ void PageBatch::StartConverting()
     m_controls.stop.show();
     EnableProfileControls(false);
     emit batchStarted();
+    m_title = m_parts.page.window()->windowTitle();
+    m_titleTimer.start();
     const BatchOutcome outcome = m_engine.batch.RunJobs(jobCount);
+    m_titleTimer.stop();
+    m_parts.page.window()->setWindowTitle(m_title);
     EnableProfileControls(true);
     state.converting = 0;
     m_controls.stop.hide();

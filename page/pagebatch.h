@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -76,6 +77,8 @@ private:
     // An empty range would reach ffmpeg as "-t 00:00:00", which converts to the source's end.
     bool CheckRanges(int jobCount);
     void EndBatch(const BatchOutcome &outcome);
+    // The window's title with the batch's position and time left.
+    void ShowTimeLeft();
 
     PageParts m_parts;
     BatchControls m_controls;
@@ -83,4 +86,6 @@ private:
     BatchEnded m_batchEnded;
     ComputerShutdown m_shutdown;
     bool m_closing = false;
+    QString m_title; // the window's title outside a batch
+    QTimer m_titleTimer;
 };

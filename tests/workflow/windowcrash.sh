@@ -35,7 +35,11 @@ for _ in $(seq 50); do [ "$(fact 'len(l["jobs"])' 2>/dev/null)" = 2 ] && break; 
 click 603 497 # Start Converting
 for _ in $(seq 300); do [ -s "$work/out/long_temp.3gp" ] && break; sleep 0.1; done
 [ -s "$work/out/long_temp.3gp" ] || fail "pass 1 of the second job did not start"
-sleep 1
+# The title tells the position and, after its first seconds, the time left of the batch.
+left=' - 2 of 2, (less than a minute|about [0-9]+ min) left$'
+for _ in $(seq 80); do xdotool getwindowname "$main" | grep -Eq "$left" && break; sleep 0.1; done
+title=$(xdotool getwindowname "$main")
+echo "$title" | grep -Eq "^  Mivartel V.*$left" || fail "the title during the batch: '$title'"
 shot converting
 [ -n "$(encoders)" ] || fail "no encoder seen"
 [ "$(fact 'l["running"]["job"]')" = 1 ] || fail "the saved list does not name the running job"

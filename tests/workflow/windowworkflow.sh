@@ -60,6 +60,8 @@ xdotool windowactivate --sync "$notice" 2>/dev/null || true
 xdotool key Return
 sleep 0.5
 window 1 '^Information$' >/dev/null && fail "the notice did not close"
+title=$(xdotool getwindowname "$main")
+echo "$title" | grep -q ' of ' && fail "the title still shows the batch: '$title'"
 shot notice-closed
 
 xdotool windowactivate --sync "$main" 2>/dev/null || true
