@@ -50,6 +50,7 @@ BatchOutcome BatchConversion::RunJobs(int jobCount)
         FinishJob(earlier);
     }
     // However the batch ended, no encoder outlives it.
+    Resume();
     m_runner.EndEncoder();
     m_runner.WaitForEncoderExit();
     return BatchOutcome::Of(m_state.jobs, jobCount, m_state.cancelRequested != 0);
@@ -87,8 +88,30 @@ void BatchConversion::FinishJob(const FileMark &earlier)
     m_state.RepaintProgressCell();
 }
 
+void BatchConversion::Pause()
+{
+    if (!m_state.converting || m_state.paused)
+        return;
+    m_state.paused = 1;
+    m_runner.SetSuspended(true);
+    m_estimate.Pause(TickCount());
+    m_state.RepaintProgressCell();
+}
+
+void BatchConversion::Resume()
+{
+    if (!m_state.paused)
+        return;
+    m_state.paused = 0;
+    m_runner.SetSuspended(false);
+    m_estimate.Resume(TickCount());
+    m_state.RepaintProgressCell();
+}
+
 void BatchConversion::StopConverting()
 {
+    // A stopped encoder cannot read its "q".
+    Resume();
     m_state.cancelRequested = 1;
     if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
         return;

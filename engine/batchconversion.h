@@ -31,6 +31,11 @@ public:
     // files by its stage. Safe to call again for the same job.
     void StopConverting();
 
+    // Stops the running job's children where they are, and the time-left estimate with them;
+    // Resume lets them go on. Nothing happens when no batch runs. Stop resumes first.
+    void Pause();
+    void Resume();
+
     // The time left of the running batch (started by RunJobs).
     BatchEstimate &estimate() { return m_estimate; }
     const BatchEstimate &estimate() const { return m_estimate; }

@@ -108,6 +108,8 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
         errorCode = EACCES;
         return false;
     }
+    if (m_suspended)
+        ::kill(-pid_t(process.processId()), SIGSTOP);
     return true;
 }
 
@@ -238,8 +240,21 @@ void EncoderRunner::TerminateWaitedChild()
         Terminate(*m_waited);
 }
 
+void EncoderRunner::SetSuspended(bool suspended)
+{
+    m_suspended = suspended;
+    // Each child leads a process group of its own (setsid): whatever it started stops too.
+    const int signal = suspended ? SIGSTOP : SIGCONT;
+    for (QProcess *process : {m_encoder.get(), m_waited}) {
+        if (process && process->state() == QProcess::Running)
+            ::kill(-pid_t(process->processId()), signal);
+    }
+}
+
 void EncoderRunner::Terminate(QProcess &process)
 {
+    // A stopped child takes SIGKILL as well; SIGCONT keeps its group from staying stopped.
+    ::kill(-pid_t(process.processId()), SIGCONT);
     process.kill();
     // A killed child is gone within milliseconds; reap it so no file stays open behind us.
     process.waitForFinished(2000);

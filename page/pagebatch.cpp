@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QShortcut>
 
 const QString PageBatch::NoOutputDirectoryText
     = QStringLiteral("  Please set the output directory firstly   ");
@@ -37,6 +38,8 @@ PageBatch::PageBatch(const PageParts &parts,
                      QMessageBox::Critical);
     })
 {
+    auto *pause = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &parts.page);
+    connect(pause, &QShortcut::activated, this, &PageBatch::TogglePause);
     m_titleTimer.setInterval(1000);
     connect(&m_titleTimer, &QTimer::timeout, this, &PageBatch::ShowTimeLeft);
 }
@@ -169,6 +172,22 @@ QString PageBatch::FailureText(int failed, int total, const QString &logPath)
         .arg(failed)
         .arg(total)
         .arg(QDir::toNativeSeparators(logPath));
+}
+
+void PageBatch::TogglePause()
+{
+    if (!m_parts.state.converting)
+        return;
+    if (m_parts.state.paused)
+        m_engine.batch.Resume();
+    else
+        m_engine.batch.Pause();
+    ShowTimeLeft();
+}
+
+bool PageBatch::paused() const
+{
+    return m_parts.state.paused != 0;
 }
 
 void PageBatch::StopConverting()

@@ -55,6 +55,9 @@ public:
     void StartConverting();
     // Does nothing when no batch runs; safe to call again before the batch has unwound.
     void StopConverting();
+    // Pauses a running batch, or resumes a paused one (Ctrl+P and the list's menu).
+    void TogglePause();
+    bool paused() const;
     // The window is closing: stop, and end the batch without a notice or a shutdown.
     void StopForClose();
     // The output type box, the profile list and the shutdown box.
