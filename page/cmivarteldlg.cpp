@@ -15,6 +15,7 @@
 #include "page/helpwindow.h"
 #include "page/jobcellprovider.h"
 #include "page/joblistcolumns.h"
+#include "page/jobmenu.h"
 #include "page/messageboxnotices.h"
 #include "page/pagebatch.h"
 #include "page/pagekeys.h"
@@ -154,6 +155,7 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     m_sources = std::make_unique<PageSources>(parts, *m_previewTrim);
     new PageKeys(parts, *m_previewTrim);
     new SourceDrop(parts, *m_sources);
+    new JobMenu(parts, *m_batchControl, *m_sources, *m_previewTrim, m_services.openUrl);
     // Files that arrive during a batch wait for its end.
     connect(m_batchControl.get(), &PageBatch::batchStarted, this, [this] {
         m_sources->queue().OnBatchStarted();
