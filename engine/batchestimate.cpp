@@ -63,7 +63,8 @@ std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
     double after = 0.0;
     for (int i = current + 1; i < count; ++i)
         after += MediaSeconds(m_state.jobs.copyOut(i));
-    const double jobSpeed = job.encoderSpeed;
+    const bool settled = now - m_state.jobStartTick >= SettleMs;
+    const double jobSpeed = settled || current == 0 ? job.encoderSpeed : 0.0;
     const double batchSpeed = current > 0 ? done * 1000.0 / double(running) : jobSpeed;
     if (!(jobSpeed > 0.0) && !(batchSpeed > 0.0))
         return std::nullopt;

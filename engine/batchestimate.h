@@ -18,6 +18,9 @@ public:
 
     // No figure this long after the start: the first speeds say little.
     static constexpr quint32 QuietMs = 3000;
+    // A job's own speed counts only once it has run this long: ffmpeg's figure is an average
+    // since its start, and its first seconds (probing, opening) drag it down.
+    static constexpr quint32 SettleMs = 2000;
 
     void Start(int jobCount, quint32 now);
     void Pause(quint32 now);
