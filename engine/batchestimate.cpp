@@ -73,6 +73,23 @@ std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
     return left;
 }
 
+double BatchEstimate::ShareDone() const
+{
+    const int count = qMin(m_jobCount, m_state.jobs.count());
+    double done = 0.0;
+    double total = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const ConversionJob job = m_state.jobs.copyOut(i);
+        const double length = MediaSeconds(job);
+        total += length;
+        if (i < m_state.currentJobIndex)
+            done += length;
+        else if (i == m_state.currentJobIndex)
+            done += qBound(0.0, job.encodedTime, length);
+    }
+    return total > 0.0 ? done / total : 0.0;
+}
+
 QString BatchEstimate::Text(double seconds)
 {
     const long minutes = std::lround(seconds / 60.0);

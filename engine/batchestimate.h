@@ -31,6 +31,8 @@ public:
     // Seconds left for the whole batch; nothing in the quiet time, while paused, or before any
     // speed is known.
     std::optional<double> SecondsLeft(quint32 now) const;
+    // The share of the batch's media seconds that is done, from 0 to 1.
+    double ShareDone() const;
     // "less than a minute", "about 4 min", "about 1 h 5 min".
     static QString Text(double seconds);
     // "3 of 10, about 4 min left", or "3 of 10" when there is no figure.

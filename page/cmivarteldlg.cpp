@@ -151,6 +151,7 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
         m_engine,
         m_services.batchEnded,
         std::move(m_services.powerOff));
+    m_batchControl->SetProgressListener(m_services.batchProgress);
     m_previewTrim = std::make_unique<PreviewTrim>(parts);
     m_sources = std::make_unique<PageSources>(parts, *m_previewTrim);
     new PageKeys(parts, *m_previewTrim);

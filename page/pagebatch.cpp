@@ -46,8 +46,12 @@ PageBatch::PageBatch(const PageParts &parts,
 
 void PageBatch::ShowTimeLeft()
 {
+    if (!m_parts.state.converting)
+        return;
     m_parts.page.window()->setWindowTitle(m_title + QStringLiteral(" - ")
                                           + m_engine.batch.estimate().Summary(TickCount()));
+    if (m_progressListener)
+        m_progressListener(m_engine.batch.estimate().ShareDone());
 }
 
 void PageBatch::StartConverting()
@@ -86,9 +90,13 @@ void PageBatch::StartConverting()
     emit batchStarted();
     m_title = m_parts.page.window()->windowTitle();
     m_titleTimer.start();
+    // At once, from within the batch's loop (which starts the estimate), not a second late.
+    QTimer::singleShot(0, this, &PageBatch::ShowTimeLeft);
     const BatchOutcome outcome = m_engine.batch.RunJobs(jobCount);
     m_titleTimer.stop();
     m_parts.page.window()->setWindowTitle(m_title);
+    if (m_progressListener)
+        m_progressListener(-1.0);
     EnableProfileControls(true);
     state.converting = 0;
     m_controls.stop.hide();

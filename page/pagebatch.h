@@ -60,6 +60,11 @@ public:
     bool paused() const;
     // The window is closing: stop, and end the batch without a notice or a shutdown.
     void StopForClose();
+    // Told every second of a batch the share done (0 to 1), and -1 at its end.
+    void SetProgressListener(std::function<void(double share)> listener)
+    {
+        m_progressListener = std::move(listener);
+    }
     // The output type box, the profile list and the shutdown box.
     void EnableProfileControls(bool enable);
 
@@ -91,4 +96,5 @@ private:
     bool m_closing = false;
     QString m_title; // the window's title outside a batch
     QTimer m_titleTimer;
+    std::function<void(double share)> m_progressListener;
 };
