@@ -1,5 +1,6 @@
 #include "enginefixture.h"
 
+#include "engine/tickcount.h"
 #include "testmedia.h"
 
 #include <QTest>
@@ -289,6 +290,8 @@ private slots:
                 f.batch.Pause();
                 QTimer::singleShot(200, [&] {
                     stateWhilePaused = EncoderStates(f.outputDir.path());
+                    if (f.batch.estimate().SecondsLeft(TickCount()))
+                        stateWhilePaused += " with a time left";
                     sizeAtPause = QFileInfo(temp).size();
                 });
                 QTimer::singleShot(5000, [&] {

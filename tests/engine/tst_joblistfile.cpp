@@ -1,6 +1,4 @@
 #include "engine/joblistfile.h"
-#include "engine/outputfiles.h"
-#include "engine/outputtypes.h"
 #include "engine/queuesaver.h"
 #include "engine/sharedstate.h"
 
@@ -9,8 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The job list kept between runs: what comes back, what a damaged file gives, what a crash
-// leaves, and when the file is written.
+// The job list kept between runs: what comes back, what a damaged file gives, and when the
+// file is written. The crash path is windowcrash's (tests/workflow).
 class TestJobListFile : public QObject
 {
     Q_OBJECT
@@ -118,71 +116,6 @@ private slots:
         QVERIFY(saved.jobs.isEmpty());
         QVERIFY(!QFile::exists(path));
         QCOMPARE(ReadAll(path + JobListFile::DamagedSuffix), bytes);
-    }
-
-    void failedWriteKeepsTheOldFile()
-    {
-        const QString path = m_dir.filePath("kept.json");
-        WriteAll(path, "old");
-        QVERIFY(QDir(m_dir.path()).mkdir("kept.json.dir"));
-        // A folder where the file should be cannot be replaced.
-        QVERIFY(!JobListFile::Write(m_dir.filePath("kept.json.dir"), "new"));
-        QVERIFY(!JobListFile::Write(m_dir.filePath("kept.json/x"), "new"));
-        QCOMPARE(ReadAll(path), QByteArray("old"));
-    }
-
-    // A batch that died in a stage leaves that stage's files; the job comes back not started.
-    void crashLeavesNothingHalfMade_data()
-    {
-        QTest::addColumn<int>("stage");
-        QTest::addColumn<int>("outputType");
-        QTest::addColumn<QStringList>("deleted"); // of the interrupted job's temp, temp2, final
-        QTest::newRow("first pass")
-            << int(JobStage::FirstPass) << int(OutputType::Amr3gp) << QStringList{"temp"};
-        QTest::newRow("second phase 3gp") << int(JobStage::SecondPhase) << int(OutputType::Amr3gp)
-                                          << QStringList{"temp", "final"};
-        QTest::newRow("second phase 3g2") << int(JobStage::SecondPhase) << int(OutputType::Aac3g2)
-                                          << QStringList{"temp", "temp2"};
-        QTest::newRow("third phase") << int(JobStage::ThirdPhase) << int(OutputType::Aac3g2)
-                                     << QStringList{"temp", "temp2", "final"};
-    }
-    void crashLeavesNothingHalfMade()
-    {
-        QFETCH(int, stage);
-        QFETCH(int, outputType);
-        QFETCH(QStringList, deleted);
-        QTemporaryDir out;
-        SharedState state;
-        state.outputDirectory = out.path() + "/";
-        state.outputType = outputType;
-        state.jobs.append(Job("/v/done.mp4", 0, 5, JobStage::ThirdPhase, 1));
-        state.jobs.append(Job("/v/cut.mp4", 1, 5, stage));
-        state.converting = 1;
-        state.currentJobIndex = 1;
-        const QStringList files{FirstTempFile(state.outputDirectory, "cut"),
-                                SecondTempFile(state.outputDirectory, "cut"),
-                                FinalFile(state.outputDirectory, "cut", outputType),
-                                FinalFile(state.outputDirectory, "done", outputType)};
-        for (const QString &file : files)
-            WriteAll(file, "x");
-        const QString path = out.filePath("jobs.json");
-        QVERIFY(JobListFile::Write(path, JobListFile::Encode(state)));
-
-        SharedState later;
-        QueueSaver saver(later, path);
-        const SavedJobs saved = saver.Restore();
-        QCOMPARE(saved.jobs.size(), 2);
-        QCOMPARE(saved.jobs[0].finished, 1);
-        QCOMPARE(saved.jobs[1].stage, 0);
-        QCOMPARE(saved.jobs[1].finished + saved.jobs[1].failed, 0);
-        QCOMPARE(saved.jobs[1].beginTime, 1.0);
-        const QStringList names{"temp", "temp2", "final"};
-        for (int i = 0; i < names.size(); ++i)
-            QCOMPARE(QFile::exists(files[i]), !deleted.contains(names[i]));
-        // The finished job's result is never touched.
-        QVERIFY(QFile::exists(files[3]));
-        // Cleaned once: the file no longer names a running job.
-        QCOMPARE(JobListFile::Read(path).runningJob, -1);
     }
 
     void savesDebouncedAndMilestonesAtOnce()

@@ -39,13 +39,8 @@ private slots:
                                      << L{false, false, true, true, false, false};
         QTest::newRow("finished") << Job("a", 1, 0, 2) << true << false << false
                                   << L{false, false, true, true, true, false};
-        QTest::newRow("finished, output deleted since")
-            << Job("a", 1, 0, 2) << false << false << false
-            << L{false, false, true, true, false, false};
         QTest::newRow("failed") << Job("a", 0, 1, 1) << false << false << false
                                 << L{false, true, true, true, false, true};
-        QTest::newRow("canceled") << Job("a", 0, 0, 9) << false << false << false
-                                  << L{false, true, true, true, false, false};
         QTest::newRow("finished, during a batch") << Job("a", 1, 0, 2) << true << true << false
                                                   << L{true, false, false, true, true, false};
         QTest::newRow("failed, during a batch") << Job("a", 0, 1, 1) << false << true << false
