@@ -4,6 +4,7 @@
 #include "engine/mediaduration.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
+#include "engine/tickcount.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -345,6 +346,12 @@ void ConsoleFrontEnd::Stop()
         m_engine.batch.StopConverting();
 }
 
+QString ConsoleFrontEnd::TimeLeft() const
+{
+    const std::optional<double> left = m_engine.batch.estimate().SecondsLeft(TickCount());
+    return left ? QStringLiteral("  (%1 left)").arg(BatchEstimate::Text(*left)) : QString();
+}
+
 void ConsoleFrontEnd::RepaintCells(int firstRow, int lastRow, int column)
 {
     if (column != JobColumn::Progress || firstRow != lastRow || !m_engine.state.converting
@@ -356,7 +363,8 @@ void ConsoleFrontEnd::RepaintCells(int firstRow, int lastRow, int column)
                              .arg(firstRow + 1)
                              .arg(m_engine.state.jobs.count())
                              .arg(CellTextOf(job, JobColumn::Source, m_engine.state.outputType),
-                                  ProgressCellOf(job).text);
+                                  ProgressCellOf(job).text)
+                         + TimeLeft();
     if (line == m_lastLine)
         return;
     // One line per job, rewritten in place as its progress changes.

@@ -54,6 +54,8 @@ private:
     int CannotConvert(const QString &problem);
     // One line per source, in the order given: the job's output and result, or why it failed.
     void PrintSummary();
+    // "  (about 4 min left)" while the batch has a figure, else nothing.
+    QString TimeLeft() const;
 
     struct Source
     {

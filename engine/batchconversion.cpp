@@ -17,12 +17,15 @@ BatchConversion::BatchConversion(SharedState &state,
     : m_state(state)
     , m_pipeline(pipeline)
     , m_runner(runner)
+    , m_estimate(state)
 {}
 
 BatchOutcome BatchConversion::RunJobs(int jobCount)
 {
     m_state.cancelRequested = 0;
     m_state.jobs.resetProgress();
+    m_state.currentJobIndex = 0;
+    m_estimate.Start(jobCount, TickCount());
     if (jobCount > 0)
         m_state.RepaintJobCells(0, jobCount - 1, JobColumn::Progress);
     for (m_state.currentJobIndex = 0; m_state.currentJobIndex < jobCount;
@@ -47,6 +50,7 @@ BatchOutcome BatchConversion::RunJobs(int jobCount)
         FinishJob(earlier);
     }
     // However the batch ended, no encoder outlives it.
+    Resume();
     m_runner.EndEncoder();
     m_runner.WaitForEncoderExit();
     return BatchOutcome::Of(m_state.jobs, jobCount, m_state.cancelRequested != 0);
@@ -84,37 +88,47 @@ void BatchConversion::FinishJob(const FileMark &earlier)
     m_state.RepaintProgressCell();
 }
 
+void BatchConversion::Pause()
+{
+    if (!m_state.converting || m_state.paused)
+        return;
+    m_state.paused = 1;
+    m_runner.SetSuspended(true);
+    m_estimate.Pause(TickCount());
+    m_state.RepaintProgressCell();
+}
+
+void BatchConversion::Resume()
+{
+    if (!m_state.paused)
+        return;
+    m_state.paused = 0;
+    m_runner.SetSuspended(false);
+    m_estimate.Resume(TickCount());
+    m_state.RepaintProgressCell();
+}
+
 void BatchConversion::StopConverting()
 {
+    // A stopped encoder cannot read its "q".
+    Resume();
     m_state.cancelRequested = 1;
     if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
         return;
     const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
-    const QString &dir = m_state.outputDirectory;
-    const QString &name = job.outputName;
     switch (job.stage) {
     case JobStage::FirstPass:
         // "q" makes the encoder close its file properly; it is deleted once the encoder is gone.
         m_runner.EndEncoder();
         m_runner.WaitForEncoderExit();
-        DeleteFileIfAny(FirstTempFile(dir, name));
         break;
     case JobStage::SecondPhase:
+    case JobStage::ThirdPhase:
         // The tool is killed first, so it cannot create its file after the deletion.
         m_runner.TerminateWaitedChild();
-        DeleteFileIfAny(FirstTempFile(dir, name));
-        if (m_state.outputType == OutputType::Amr3gp || m_state.outputType == OutputType::Aac3gp)
-            DeleteFileIfAny(FinalFile(dir, name, m_state.outputType));
-        else if (m_state.outputType == OutputType::Aac3g2)
-            DeleteFileIfAny(SecondTempFile(dir, name));
-        break;
-    case JobStage::ThirdPhase:
-        m_runner.TerminateWaitedChild();
-        DeleteFileIfAny(FirstTempFile(dir, name));
-        DeleteFileIfAny(SecondTempFile(dir, name));
-        DeleteFileIfAny(FinalFile(dir, name, OutputType::Aac3g2));
         break;
     default:
         break;
     }
+    DeleteStageFiles(m_state.outputDirectory, job.outputName, job.stage, m_state.outputType);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/batchestimate.h"
 #include "engine/batchoutcome.h"
 
 #include <QDateTime>
@@ -30,6 +31,15 @@ public:
     // files by its stage. Safe to call again for the same job.
     void StopConverting();
 
+    // Stops the running job's children where they are, and the time-left estimate with them;
+    // Resume lets them go on. Nothing happens when no batch runs. Stop resumes first.
+    void Pause();
+    void Resume();
+
+    // The time left of the running batch (started by RunJobs).
+    BatchEstimate &estimate() { return m_estimate; }
+    const BatchEstimate &estimate() const { return m_estimate; }
+
 private:
     // What the final file was before the job ran.
     struct FileMark
@@ -44,4 +54,5 @@ private:
     ConversionPipeline &m_pipeline;
     EncoderRunner &m_runner;
     IntermediateExporter *m_exporter = nullptr;
+    BatchEstimate m_estimate;
 };

@@ -14,7 +14,8 @@ struct ConversionJob
     int sizeKB = 0;
     double framesPerSecond = 0.0;
     double encodedTime = 0.0;
-    int stage = 0; // see JobStage
+    double encoderSpeed = 0.0; // media seconds per wall second, smoothed; 0 while unknown
+    int stage = 0;             // see JobStage
     int needsIntermediate = 0;
     QString intermediatePath;
     int intermediateDone = 0;

@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -88,7 +90,16 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
     // A relative name in a profile's command means the engine's folder, as the program does.
     process.setWorkingDirectory(m_state.engineDirectory);
     // Its own session: a Ctrl-C in a terminal is ours to handle (as Stop), not the child's.
-    process.setChildProcessModifier([] { ::setsid(); });
+    // And it dies with us: a killed program must not leave an encoder writing for minutes.
+    // The signal follows the thread that forked, which is the one running the batch.
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // We may have died before prctl took effect.
+        if (::getppid() != parent)
+            ::raise(SIGKILL);
+    });
     process.start(QIODevice::ReadWrite);
     // The result of exec arrives as an event; a failure never emits finished.
     while (process.state() == QProcess::Starting)
@@ -97,6 +108,8 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
         errorCode = EACCES;
         return false;
     }
+    if (m_suspended)
+        ::kill(-pid_t(process.processId()), SIGSTOP);
     return true;
 }
 
@@ -227,8 +240,21 @@ void EncoderRunner::TerminateWaitedChild()
         Terminate(*m_waited);
 }
 
+void EncoderRunner::SetSuspended(bool suspended)
+{
+    m_suspended = suspended;
+    // Each child leads a process group of its own (setsid): whatever it started stops too.
+    const int signal = suspended ? SIGSTOP : SIGCONT;
+    for (QProcess *process : {m_encoder.get(), m_waited}) {
+        if (process && process->state() == QProcess::Running)
+            ::kill(-pid_t(process->processId()), signal);
+    }
+}
+
 void EncoderRunner::Terminate(QProcess &process)
 {
+    // A stopped child takes SIGKILL as well; SIGCONT keeps its group from staying stopped.
+    ::kill(-pid_t(process.processId()), SIGCONT);
     process.kill();
     // A killed child is gone within milliseconds; reap it so no file stays open behind us.
     process.waitForFinished(2000);

@@ -9,7 +9,8 @@ class QProcess;
 class JobProgress;
 struct SharedState;
 
-// Runs the profile's commands as child processes, each in a session of its own, with their
+// Runs the profile's commands as child processes, each in a session of its own and killed
+// when this process dies (even by SIGKILL), with their
 // arguments as a list (no shell ever sees a file name). Every wait sleeps until the next event
 // and dispatches it, so the window stays live and the processor free; every wait ends early
 // when cancelRequested is set.
@@ -36,6 +37,9 @@ public:
     void WaitForEncoderExit(int timeoutMs = QuitTimeoutMs);
     // Kills the child of a running RunAndWait and waits until it is gone.
     void TerminateWaitedChild();
+    // Stops (SIGSTOP) or continues (SIGCONT) the running children; a child started while
+    // suspended is stopped at once. A stopped child writes nothing and needs no time limit.
+    void SetSuspended(bool suspended);
 
     // Why the last encoder of RunWithPipes did not succeed, once it has ended; empty when it
     // exited with status 0. Ends with the last line it printed, where ffmpeg names its error.
@@ -61,4 +65,5 @@ private:
     bool m_encoderStarted = false;
     QByteArray m_encoderTail; // the end of the encoder's output
     QString m_waitedFailure;
+    bool m_suspended = false;
 };

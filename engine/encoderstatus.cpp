@@ -104,5 +104,13 @@ EncoderStatus EncoderStatus::Parse(std::string_view chunk)
         else
             status.seconds = LeadingNumber(text->substr(0, 5));
     }
+    if (const auto text = TextAfter(chunk, "speed=", 7)) {
+        const size_t x = text->find('x');
+        if (x != std::string_view::npos && x <= 12) {
+            const double speed = LeadingNumber(text->substr(0, x));
+            if (speed > 0.0)
+                status.speed = speed;
+        }
+    }
     return status;
 }

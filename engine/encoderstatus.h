@@ -10,10 +10,12 @@ struct EncoderStatus
     std::optional<double> frames;
     std::optional<int> sizeKB;
     std::optional<double> seconds;
+    std::optional<double> speed; // media seconds per wall second ("speed=2.5x")
 
     // Looks at the first "frame=", "size=" and "time=" of the chunk, each on its own. The
     // numbers are read from a few characters after the token: 6 for the frame count, 8 for the
     // size, and for the time either 5 (seconds, "time=9.80") or a whole clock time
-    // ("time=00:00:09.80", as ffmpeg prints today). Independent of the C locale.
+    // ("time=00:00:09.80", as ffmpeg prints today), and "speed=" up to its "x" ("N/A" gives
+    // none). Independent of the C locale.
     static EncoderStatus Parse(std::string_view chunk);
 };

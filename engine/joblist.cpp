@@ -9,7 +9,31 @@ void JobList::resetProgress()
         job.sizeKB = 0;
         job.framesPerSecond = 0.0;
         job.encodedTime = 0.0;
+        job.encoderSpeed = 0.0;
     }
+    Changed(true);
+}
+
+void JobList::replace(int index, const ConversionJob &job)
+{
+    const ConversionJob &old = m_jobs.at(index);
+    const bool milestone
+        = old.stage != job.stage || old.finished != job.finished || old.failed != job.failed;
+    m_jobs[index] = job;
+    Changed(milestone);
+}
+
+void JobList::removeAt(int index)
+{
+    m_jobs.removeAt(index);
+    Changed(true);
+}
+
+void JobList::removeAll()
+{
+    m_jobs.clear();
+    m_jobs.squeeze();
+    Changed(true);
 }
 
 void JobList::append(ConversionJob job)
@@ -22,6 +46,7 @@ void JobList::append(ConversionJob job)
         job.outputName = base + QStringLiteral(" (%1)").arg(n);
     }
     m_jobs.append(job);
+    Changed(true);
 }
 
 bool JobList::HasOutputName(const QString &outputName) const

@@ -30,6 +30,11 @@ void JobProgress::ParseEncoderOutput(std::string_view chunk, quint32 now)
         job.sizeKB = *status.sizeKB;
     if (status.seconds)
         job.encodedTime = *status.seconds;
+    // ffmpeg's figure is already an average since its start; this only evens out the jumps
+    // of a stage that starts slower (probing, the first key frames).
+    if (status.speed)
+        job.encoderSpeed
+            = job.encoderSpeed > 0.0 ? 0.7 * job.encoderSpeed + 0.3 * *status.speed : *status.speed;
     m_state.jobs.replace(m_state.currentJobIndex, job);
     m_state.RepaintProgressCell();
 }

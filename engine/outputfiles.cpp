@@ -1,5 +1,6 @@
 #include "engine/outputfiles.h"
 
+#include "engine/conversionjob.h"
 #include "engine/outputtypes.h"
 
 #include <QFile>
@@ -26,4 +27,31 @@ void DeleteFileIfAny(const QString &path)
 {
     if (!path.isEmpty())
         QFile::remove(path);
+}
+
+void DeleteStageFiles(const QString &outputDirectory,
+                      const QString &outputName,
+                      int stage,
+                      int outputType)
+{
+    const QString &dir = outputDirectory;
+    switch (stage) {
+    case JobStage::FirstPass:
+        DeleteFileIfAny(FirstTempFile(dir, outputName));
+        break;
+    case JobStage::SecondPhase:
+        DeleteFileIfAny(FirstTempFile(dir, outputName));
+        if (outputType == OutputType::Amr3gp || outputType == OutputType::Aac3gp)
+            DeleteFileIfAny(FinalFile(dir, outputName, outputType));
+        else if (outputType == OutputType::Aac3g2)
+            DeleteFileIfAny(SecondTempFile(dir, outputName));
+        break;
+    case JobStage::ThirdPhase:
+        DeleteFileIfAny(FirstTempFile(dir, outputName));
+        DeleteFileIfAny(SecondTempFile(dir, outputName));
+        DeleteFileIfAny(FinalFile(dir, outputName, OutputType::Aac3g2));
+        break;
+    default:
+        break;
+    }
 }

@@ -10,3 +10,9 @@ QString SecondTempFile(const QString &outputDirectory, const QString &outputName
 QString FinalFile(const QString &outputDirectory, const QString &outputName, int outputType);
 // Deletes the file if it exists; a missing file or an empty name is no error.
 void DeleteFileIfAny(const QString &path);
+// Deletes what a job left half-made when it was interrupted in the given stage (JobStage):
+// its temporary files and, where that stage writes it, the final file.
+void DeleteStageFiles(const QString &outputDirectory,
+                      const QString &outputName,
+                      int stage,
+                      int outputType);

@@ -16,6 +16,7 @@ struct SharedState
     int converting = 0;
     int currentJobIndex = 0;
     quint8 cancelRequested = 0;
+    quint8 paused = 0;        // the running job's children are stopped (BatchConversion::Pause)
     quint32 jobStartTick = 0; // milliseconds, see TickCount()
     QString programDirectory; // ends with "/"
     QString engineDirectory;  // programDirectory + "app": profiles, tools and log.txt

@@ -11,6 +11,7 @@
 #include "engine/jobcelltext.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
+#include "engine/queuesaver.h"
 #include "media/cvideoedit.h"
 #include "page/bringtofront.h"
 #include "page/focusmarks.h"
@@ -18,6 +19,7 @@
 #include "page/jobannouncer.h"
 #include "page/jobcellprovider.h"
 #include "page/joblistcolumns.h"
+#include "page/jobmenu.h"
 #include "page/messageboxnotices.h"
 #include "page/pagebatch.h"
 #include "page/pagekeys.h"
@@ -180,17 +182,24 @@ CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
         m_engine,
         m_services.batchEnded,
         std::move(m_services.powerOff));
+    m_batchControl->SetProgressListener(m_services.batchProgress);
     m_previewTrim = std::make_unique<PreviewTrim>(parts);
     m_sources = std::make_unique<PageSources>(parts, *m_previewTrim);
     new PageKeys(parts, *m_previewTrim);
     new SourceDrop(parts, *m_sources);
+    new JobMenu(parts, *m_batchControl, *m_sources, *m_previewTrim, m_services.openUrl);
     // Files that arrive during a batch wait for its end.
     connect(m_batchControl.get(), &PageBatch::batchStarted, this, [this] {
         m_sources->queue().OnBatchStarted();
     });
     connect(m_batchControl.get(), &PageBatch::batchUnwound, this, [this] {
         m_sources->queue().OnBatchUnwound();
+        // The batch's end changes no job, yet the file must stop naming a running one.
+        if (m_saver)
+            m_saver->SaveNow();
     });
+    if (!m_services.savedJobsPath.isEmpty())
+        m_saver = std::make_unique<QueueSaver>(m_engine.state, m_services.savedJobsPath);
 
     connect(m_start, &QPushButton::clicked, this, &CMivartelDlg::StartConverting);
     connect(m_stop, &QPushButton::clicked, this, &CMivartelDlg::StopConverting);
@@ -479,6 +488,9 @@ void CMivartelDlg::OnInitDialog()
     });
 
     ReadOutputDirectory();
+    // Never a batch by itself: the jobs come back as they were, waiting for Start.
+    if (m_saver)
+        m_sources->ListSaved(m_saver->Restore().jobs);
     if (m_services.closeSplash)
         m_services.closeSplash();
 }

@@ -30,6 +30,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QueueSaver;
 
 // The ids of the page's controls.
 namespace PageControl {
@@ -187,4 +188,6 @@ private:
     std::unique_ptr<PageBatch> m_batchControl;
     std::unique_ptr<PreviewTrim> m_previewTrim;
     std::unique_ptr<PageSources> m_sources;
+    // Declared last: destroyed first, it saves the list once more while the state exists.
+    std::unique_ptr<QueueSaver> m_saver;
 };

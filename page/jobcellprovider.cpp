@@ -45,6 +45,8 @@ void JobCellProvider::GetCellInfo(CellInfo &info)
     }
     const ProgressCell cell = ProgressCellOf(job);
     info.text = cell.text;
+    if (m_state.paused && m_state.converting && info.row == m_state.currentJobIndex)
+        info.text = PausedText;
     if (cell.progressMax > 0) {
         info.progressMax = cell.progressMax;
         info.progressPos = cell.progressPos;

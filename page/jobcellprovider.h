@@ -3,6 +3,8 @@
 #include "controls/cellinfoprovider.h"
 #include "engine/cellrepainter.h"
 
+#include <QString>
+
 class CCellListCtrl;
 
 struct SharedState;
@@ -21,6 +23,8 @@ public:
     void GetCellInfo(CellInfo &info) override;
 
     static constexpr ColorRef ProgressColor = Rgb(154, 30, 28);
+    // The running job's Progress text while the batch is paused.
+    static inline const QString PausedText = QStringLiteral(" Paused ");
 
 private:
     const SharedState &m_state;

@@ -5,6 +5,7 @@
 #include "engine/errorlog.h"
 #include "engine/jobcelltext.h"
 #include "engine/sharedstate.h"
+#include "engine/tickcount.h"
 #include "media/cvideoedit.h"
 #include "page/notices.h"
 
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QShortcut>
 
 const QString PageBatch::NoOutputDirectoryText
     = QStringLiteral("  Please set the output directory firstly   ");
@@ -35,7 +37,22 @@ PageBatch::PageBatch(const PageParts &parts,
                      QStringLiteral("Warning"),
                      QMessageBox::Critical);
     })
-{}
+{
+    auto *pause = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &parts.page);
+    connect(pause, &QShortcut::activated, this, &PageBatch::TogglePause);
+    m_titleTimer.setInterval(1000);
+    connect(&m_titleTimer, &QTimer::timeout, this, &PageBatch::ShowTimeLeft);
+}
+
+void PageBatch::ShowTimeLeft()
+{
+    if (!m_parts.state.converting)
+        return;
+    m_parts.page.window()->setWindowTitle(m_title + QStringLiteral(" - ")
+                                          + m_engine.batch.estimate().Summary(TickCount()));
+    if (m_progressListener)
+        m_progressListener(m_engine.batch.estimate().ShareDone());
+}
 
 void PageBatch::StartConverting()
 {
@@ -71,7 +88,15 @@ void PageBatch::StartConverting()
     m_controls.stop.show();
     EnableProfileControls(false);
     emit batchStarted();
+    m_title = m_parts.page.window()->windowTitle();
+    m_titleTimer.start();
+    // At once, from within the batch's loop (which starts the estimate), not a second late.
+    QTimer::singleShot(0, this, &PageBatch::ShowTimeLeft);
     const BatchOutcome outcome = m_engine.batch.RunJobs(jobCount);
+    m_titleTimer.stop();
+    m_parts.page.window()->setWindowTitle(m_title);
+    if (m_progressListener)
+        m_progressListener(-1.0);
     EnableProfileControls(true);
     state.converting = 0;
     m_controls.stop.hide();
@@ -155,6 +180,22 @@ QString PageBatch::FailureText(int failed, int total, const QString &logPath)
         .arg(failed)
         .arg(total)
         .arg(QDir::toNativeSeparators(logPath));
+}
+
+void PageBatch::TogglePause()
+{
+    if (!m_parts.state.converting)
+        return;
+    if (m_parts.state.paused)
+        m_engine.batch.Resume();
+    else
+        m_engine.batch.Pause();
+    ShowTimeLeft();
+}
+
+bool PageBatch::paused() const
+{
+    return m_parts.state.paused != 0;
 }
 
 void PageBatch::StopConverting()

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -54,8 +55,16 @@ public:
     void StartConverting();
     // Does nothing when no batch runs; safe to call again before the batch has unwound.
     void StopConverting();
+    // Pauses a running batch, or resumes a paused one (Ctrl+P and the list's menu).
+    void TogglePause();
+    bool paused() const;
     // The window is closing: stop, and end the batch without a notice or a shutdown.
     void StopForClose();
+    // Told every second of a batch the share done (0 to 1), and -1 at its end.
+    void SetProgressListener(std::function<void(double share)> listener)
+    {
+        m_progressListener = std::move(listener);
+    }
     // The output type box, the profile list and the shutdown box.
     void EnableProfileControls(bool enable);
 
@@ -76,6 +85,8 @@ private:
     // An empty range would reach ffmpeg as "-t 00:00:00", which converts to the source's end.
     bool CheckRanges(int jobCount);
     void EndBatch(const BatchOutcome &outcome);
+    // The window's title with the batch's position and time left.
+    void ShowTimeLeft();
 
     PageParts m_parts;
     BatchControls m_controls;
@@ -83,4 +94,7 @@ private:
     BatchEnded m_batchEnded;
     ComputerShutdown m_shutdown;
     bool m_closing = false;
+    QString m_title; // the window's title outside a batch
+    QTimer m_titleTimer;
+    std::function<void(double share)> m_progressListener;
 };

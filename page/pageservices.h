@@ -20,12 +20,16 @@ struct BatchOutcome;
 struct PageServices
 {
     QString programDirectory; // empty: the executable's folder
+    // Where the job list is kept between runs; empty: it is neither restored nor saved.
+    QString savedJobsPath;
     // Tells the skin that a control paints itself and must not be decorated.
     std::function<void(QWidget *control)> skinSelfDrawn;
     // Closes the start-up's splash once the page is ready.
     std::function<void()> closeSplash;
     // A batch has ended, before its notice; windowActive says whether the user is looking.
     std::function<void(const BatchOutcome &outcome, bool windowActive)> batchEnded;
+    // Every second of a batch, the share of it done (0 to 1); once more with -1 at its end.
+    std::function<void(double share)> batchProgress;
     std::unique_ptr<Notices> notices;          // empty: modal message boxes
     std::unique_ptr<PowerOffService> powerOff; // empty: systemd-logind
     // Returns the chosen folder, or an empty text when the user cancels.

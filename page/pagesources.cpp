@@ -73,6 +73,16 @@ void PageSources::ListSource(const QString &source, double duration)
     m_parts.jobList.SetItemCount(jobs.count());
 }
 
+void PageSources::ListSaved(const QList<ConversionJob> &jobs)
+{
+    if (jobs.isEmpty())
+        return;
+    for (const ConversionJob &job : jobs)
+        m_parts.state.jobs.append(job);
+    m_parts.jobList.SetItemCount(m_parts.state.jobs.count());
+    ShowLastJob();
+}
+
 void PageSources::ShowLastJob()
 {
     const JobList &jobs = m_parts.state.jobs;

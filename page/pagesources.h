@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/conversionjob.h"
+
 #include "page/pageparts.h"
 
 #include <QString>
@@ -46,6 +48,9 @@ public:
     bool AddSourcePath(const QString &path, QString *problem = nullptr);
     // Appends a job for the whole of an absolute, measured source and tells the list.
     void ListSource(const QString &source, double duration);
+    // Lists jobs kept from an earlier run as they were saved (ranges, names, outcomes) and
+    // selects the last, as ShowLastJob does.
+    void ListSaved(const QList<ConversionJob> &jobs);
     // The last job becomes the selected one: its range on the slider, its picture at 1 s,
     // its row selected and in view; the video window replaces the opening picture.
     void ShowLastJob();

@@ -1,5 +1,6 @@
 #include "shell/cmivartelapp.h"
 
+#include "engine/joblistfile.h"
 #include "engine/outputtypes.h"
 #include "engine/sharedstate.h"
 #include "page/bringtofront.h"
@@ -124,6 +125,7 @@ void CMivartelApp::InitInstance()
     m_splash.Start();
     PageServices services;
     services.programDirectory = m_programDirectory;
+    services.savedJobsPath = JobListFile::DefaultPath();
     services.closeSplash = [this] { m_splash.Close(); };
     m_outer = std::make_unique<COuterDlg>(std::move(services), m_skin.get());
     m_outer->show();

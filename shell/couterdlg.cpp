@@ -37,6 +37,13 @@ COuterDlg::COuterDlg(PageServices services, SkinComponent *skin, QWidget *parent
         services.batchEnded = [this](const BatchOutcome &outcome, bool windowActive) {
             m_notifier.BatchEnded(windowActive, outcome);
         };
+    if (!services.batchProgress)
+        services.batchProgress = [this](double share) {
+            if (share < 0.0)
+                m_launcher.Clear();
+            else
+                m_launcher.ShowProgress(share);
+        };
     m_page = new CMivartelDlg(std::move(services), this);
     m_page->OnInitDialog();
     m_page->setGeometry(QRect(PagePosition, CMivartelDlg::PageSize));

@@ -2,6 +2,7 @@
 
 #include "page/pageservices.h"
 #include "shell/desktopnotifier.h"
+#include "shell/launcherentry.h"
 
 #include <QWidget>
 
@@ -40,6 +41,7 @@ private:
     void OnBatchUnwound();
 
     DesktopNotifier m_notifier;
+    LauncherEntry m_launcher;
     CMivartelDlg *m_page = nullptr;
     bool m_closePending = false;
 };

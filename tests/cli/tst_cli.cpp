@@ -50,6 +50,22 @@ private:
                 QString::fromLocal8Bit(cli.readAllStandardError())};
     }
 
+    // The ffmpeg processes whose command line names the folder: the encoders writing into it.
+    static QStringList EncodersWriting(const QString &folder)
+    {
+        QStringList found;
+        const QStringList pids = QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs);
+        for (const QString &pid : pids) {
+            QFile comm("/proc/" + pid + "/comm");
+            QFile cmdline("/proc/" + pid + "/cmdline");
+            if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "ffmpeg"
+                && cmdline.open(QIODevice::ReadOnly)
+                && cmdline.readAll().contains(folder.toLocal8Bit()))
+                found << pid;
+        }
+        return found;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -384,6 +400,30 @@ private slots:
         QCOMPARE(cli.exitCode(), 130);
         QVERIFY(QString::fromLocal8Bit(cli.readAllStandardOutput()).contains("long.mp4 -> "));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    }
+
+    // A console killed outright gets no chance to stop its encoder: the encoder must end too.
+    void killedConsoleLeavesNoEncoder()
+    {
+        QTemporaryDir out;
+        const QString longClip = m_media.filePath("slow.mp4");
+        QString log;
+        QVERIFY2(TestMedia::MakeSlowClip(longClip, 30, &log), qPrintable(log));
+        QProcess cli;
+        PrepareCli(cli, m_home);
+        cli.setArguments({"--profile", "4", "--output", out.path(), longClip});
+        cli.setReadChannel(QProcess::StandardError);
+        cli.start();
+        QVERIFY(cli.waitForStarted());
+        QByteArray err;
+        while (!err.contains("MB") && cli.state() == QProcess::Running) {
+            cli.waitForReadyRead(5000);
+            err += cli.readAllStandardError();
+        }
+        QVERIFY2(!EncodersWriting(out.path()).isEmpty(), "no encoder seen while converting");
+        ::kill(pid_t(cli.processId()), SIGKILL);
+        QVERIFY(cli.waitForFinished(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(EncodersWriting(out.path()), QStringList{}, 3000);
     }
 };
 

@@ -71,6 +71,26 @@ private slots:
         QCOMPARE(status.seconds.value_or(-1.0), seconds);
     }
 
+    void speed_data()
+    {
+        QTest::addColumn<QByteArray>("chunk");
+        QTest::addColumn<double>("speed");
+        QTest::newRow("ffmpeg 5.1") << QByteArray(Ffmpeg51Status) << 19.6;
+        QTest::newRow("slower than real time")
+            << QByteArray("time=00:00:01.00 speed=0.512x\r") << 0.512;
+        QTest::newRow("not known yet")
+            << QByteArray("time=N/A bitrate=N/A speed=N/A    \r") << -1.0;
+        QTest::newRow("cut before the x") << QByteArray("time=00:00:01.00 speed=19.") << -1.0;
+    }
+    void speed()
+    {
+        QFETCH(QByteArray, chunk);
+        QFETCH(double, speed);
+        const EncoderStatus status
+            = EncoderStatus::Parse(std::string_view(chunk.data(), chunk.size()));
+        QCOMPARE(status.speed.value_or(-1.0), speed);
+    }
+
     // atof would read "9,80" under a German locale; the parser must not care.
     void parsingIgnoresTheCLocale()
     {

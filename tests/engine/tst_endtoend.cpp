@@ -1,5 +1,6 @@
 #include "enginefixture.h"
 
+#include "engine/tickcount.h"
 #include "testmedia.h"
 
 #include <QTest>
@@ -18,6 +19,24 @@ private:
     static QString Value(const QString &path, const QString &entries, const QString &key)
     {
         return TestMedia::ProbeValues(path, entries, key).value(0);
+    }
+
+    // The states (the letter of /proc/PID/stat) of the ffmpeg processes that write into dir.
+    static QString EncoderStates(const QString &dir)
+    {
+        QString states;
+        const QStringList pids = QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs);
+        for (const QString &pid : pids) {
+            QFile cmdline("/proc/" + pid + "/cmdline");
+            QFile stat("/proc/" + pid + "/stat");
+            if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().contains(dir.toUtf8())
+                || !stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = stat.readAll();
+            if (text.contains("(ffmpeg)"))
+                states += QChar(text.at(text.lastIndexOf(')') + 2));
+        }
+        return states;
     }
 
     // The moov box stands before the media data, so a phone can start playing at once.
@@ -230,6 +249,64 @@ private slots:
         QCOMPARE(f.state.jobs.copyOut(0).finished, 0);
         QCOMPARE(f.state.jobs.copyOut(1).stage, 0);
         QCOMPARE(f.OutputFiles(), QStringList{});
+    }
+
+    // Paused in pass 1 for five seconds: the encoder is stopped and writes nothing meanwhile;
+    // resumed, it makes a whole file, and stopped while paused, it leaves none.
+    void pauseInPassOne_data()
+    {
+        QTest::addColumn<bool>("resume");
+        QTest::newRow("resumed") << true;
+        QTest::newRow("stopped while paused") << false;
+    }
+    void pauseInPassOne()
+    {
+        QFETCH(bool, resume);
+        EngineFixture f;
+        f.CopyShippedProfiles();
+        f.state.outputType = 0;
+        f.state.selectedProfile = 3; // 352x288, the slowest
+        AddJob(f, m_longClip, "paused.mp4", 0, 60);
+        const QString temp = f.state.outputDirectory + "paused_temp.3gp";
+        bool paused = false;
+        QString stateWhilePaused;
+        qint64 sizeAtPause = -1, sizeAfterPause = -1;
+        f.onRepaint = [&](int row, int) {
+            const ConversionJob job = f.state.jobs.copyOut(row);
+            if (paused || job.stage != 1 || job.encodedTime < 1)
+                return;
+            paused = true;
+            QTimer::singleShot(0, [&] {
+                f.batch.Pause();
+                QTimer::singleShot(200, [&] {
+                    stateWhilePaused = EncoderStates(f.outputDir.path());
+                    if (f.batch.estimate().SecondsLeft(TickCount()))
+                        stateWhilePaused += " with a time left";
+                    sizeAtPause = QFileInfo(temp).size();
+                });
+                QTimer::singleShot(5000, [&] {
+                    sizeAfterPause = QFileInfo(temp).size();
+                    if (resume)
+                        f.batch.Resume();
+                    else
+                        f.batch.StopConverting();
+                });
+            });
+        };
+        f.Run();
+        QVERIFY(paused);
+        QCOMPARE(stateWhilePaused, QString("T"));
+        QVERIFY(sizeAtPause >= 0);
+        QCOMPARE(sizeAfterPause, sizeAtPause);
+        QCOMPARE(f.state.paused, quint8(0));
+        if (resume) {
+            QCOMPARE(f.state.jobs.copyOut(0).finished, 1);
+            CheckResult(
+                f.state.outputDirectory + "paused.3gp", {"3gp4", "h263", "amr_nb", "352x288"}, 60);
+        } else {
+            QCOMPARE(f.state.jobs.copyOut(0).stage, 9);
+            QCOMPARE(f.OutputFiles(), QStringList{});
+        }
     }
 };
 

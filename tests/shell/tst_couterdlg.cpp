@@ -118,6 +118,7 @@ private slots:
         if (display)
             env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CONFIG_HOME", m.scratch.filePath("config"));
+        env.insert("XDG_DATA_HOME", m.scratch.filePath("data"));
         // No session bus: the program runs on its own, and never meets the user's window.
         env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m.scratch.filePath("no_bus"));
         QProcess process;

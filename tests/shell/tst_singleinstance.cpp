@@ -28,6 +28,7 @@ private slots:
         // The second start's bus; the window's own notices stay off the user's desktop too.
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address.toUtf8());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toLocal8Bit());
         for (const char *name : {"a.mp4", "b #1 100%.mkv"})
             QVERIFY(TestMedia::MakeClip(m_dir.filePath(name), 2));
         QVERIFY(!m_first.ClaimInstance(QDBusConnection::connectToBus(m_bus.address, "first")));

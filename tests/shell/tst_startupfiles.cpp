@@ -20,6 +20,7 @@ private slots:
     {
         QTemporaryDir folder;
         qputenv("XDG_CONFIG_HOME", folder.filePath("config").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", folder.filePath("data").toLocal8Bit());
         QVERIFY(TestMedia::MakeClip(folder.filePath("a.mp4"), 2));
         QVERIFY(TestMedia::MakeClip(folder.filePath("b.mkv"), 2));
         const QString before = QDir::currentPath();

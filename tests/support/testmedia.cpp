@@ -42,6 +42,37 @@ bool MakeClip(const QString &path, double seconds, const QStringList &extraArgum
     return ok;
 }
 
+bool MakeSlowClip(const QString &path, int pieces, QString *log)
+{
+    const QString piece = path + QStringLiteral(".piece.mp4");
+    if (!MakeClip(piece,
+                  10,
+                  {"-vf", "scale=1280:720", "-c:v", "mpeg4", "-q:v", "31", "-c:a", "aac"},
+                  log))
+        return false;
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-nostdin",
+                  "-hide_banner",
+                  "-loglevel",
+                  "error",
+                  "-y",
+                  "-stream_loop",
+                  QString::number(pieces - 1),
+                  "-i",
+                  "file:" + piece,
+                  "-c",
+                  "copy",
+                  "file:" + path});
+    const bool ok = ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
+                    && ffmpeg.exitCode() == 0;
+    if (log)
+        *log = QString::fromLocal8Bit(ffmpeg.readAll());
+    QFile::remove(piece);
+    return ok;
+}
+
 QList<QVariantMap> MediaInfoTracks(const QString &path)
 {
     QProcess mediainfo;

@@ -13,6 +13,10 @@ bool MakeClip(const QString &path,
               double seconds,
               const QStringList &extraArguments = {},
               QString *log = nullptr);
+// Writes a clip that keeps an encoder busy for a while (about 20 s on this machine for 30
+// pieces) yet is quick to make: 10 s of 1280x720 picture and tone, repeated pieces times
+// without encoding again.
+bool MakeSlowClip(const QString &path, int pieces, QString *log = nullptr);
 // Runs mediainfo (an independent reader) and returns its tracks, each a map of its JSON
 // fields ("@type" is "General", "Video" or "Audio"); empty when mediainfo fails.
 QList<QVariantMap> MediaInfoTracks(const QString &path);

@@ -1,0 +1,167 @@
+#include "engine/joblistfile.h"
+
+#include "engine/outputfiles.h"
+#include "engine/outputtypes.h"
+#include "engine/sharedstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace {
+
+const QString Format = QStringLiteral("mivartel-jobs");
+constexpr int Version = 1;
+
+// The job that a crash would leave half-made: the running one, unless it has already ended.
+int RunningJob(const SharedState &state)
+{
+    if (!state.converting || !state.jobs.isValidIndex(state.currentJobIndex))
+        return -1;
+    const ConversionJob job = state.jobs.copyOut(state.currentJobIndex);
+    if (job.finished || job.failed || job.stage == JobStage::Canceled)
+        return -1;
+    return state.currentJobIndex;
+}
+
+QJsonObject EncodeJob(const ConversionJob &job)
+{
+    QJsonObject object{{"source", job.sourcePath},
+                       {"output", job.outputName},
+                       {"begin", job.beginTime},
+                       {"end", job.endTime},
+                       {"stage", job.stage}};
+    if (job.finished)
+        object.insert("finished", true);
+    if (job.failed) {
+        object.insert("failed", true);
+        object.insert("reason", job.failureReason);
+    }
+    return object;
+}
+
+std::optional<ConversionJob> DecodeJob(const QJsonValue &value)
+{
+    const QJsonObject object = value.toObject();
+    const QJsonValue source = object.value("source");
+    const QJsonValue output = object.value("output");
+    const QJsonValue begin = object.value("begin");
+    const QJsonValue end = object.value("end");
+    if (!source.isString() || source.toString().isEmpty() || !output.isString()
+        || output.toString().isEmpty() || !begin.isDouble() || !end.isDouble())
+        return std::nullopt;
+    ConversionJob job;
+    job.sourcePath = source.toString();
+    job.outputName = output.toString();
+    job.beginTime = begin.toDouble();
+    job.endTime = end.toDouble();
+    job.stage = object.value("stage").toInt();
+    job.needsIntermediate = ConversionJob::NeedsIntermediateFor(job.sourcePath);
+    job.finished = object.value("finished").toBool() ? 1 : 0;
+    job.failed = object.value("failed").toBool() ? 1 : 0;
+    if (job.failed)
+        job.failureReason = object.value("reason").toString();
+    return job;
+}
+
+} // namespace
+
+QString JobListFile::DefaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
+           + QStringLiteral("/jobs.json");
+}
+
+QByteArray JobListFile::Encode(const SharedState &state)
+{
+    QJsonArray jobs;
+    for (int i = 0; i < state.jobs.count(); ++i)
+        jobs.append(EncodeJob(state.jobs.copyOut(i)));
+    QJsonObject root{{"format", Format}, {"version", Version}, {"jobs", jobs}};
+    if (const int running = RunningJob(state); running >= 0) {
+        root.insert("running",
+                    QJsonObject{{"job", running},
+                                {"outputDirectory", state.outputDirectory},
+                                {"outputType", state.outputType}});
+    }
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+std::optional<SavedJobs> JobListFile::Decode(const QByteArray &bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QJsonObject root = document.object();
+    if (error.error != QJsonParseError::NoError || root.value("format").toString() != Format
+        || root.value("version").toInt() != Version || !root.value("jobs").isArray())
+        return std::nullopt;
+    SavedJobs saved;
+    const QJsonArray jobs = root.value("jobs").toArray();
+    for (const QJsonValue &value : jobs) {
+        std::optional<ConversionJob> job = DecodeJob(value);
+        if (!job)
+            return std::nullopt;
+        saved.jobs.append(*job);
+    }
+    if (root.contains("running")) {
+        const QJsonObject running = root.value("running").toObject();
+        saved.runningJob = running.value("job").toInt(-1);
+        saved.outputDirectory = running.value("outputDirectory").toString();
+        saved.outputType = running.value("outputType").toInt();
+        if (saved.runningJob < 0 || saved.runningJob >= saved.jobs.size()
+            || saved.outputDirectory.isEmpty() || !IsValidOutputType(saved.outputType))
+            return std::nullopt;
+    }
+    return saved;
+}
+
+bool JobListFile::Write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes);
+    return file.commit();
+}
+
+SavedJobs JobListFile::Read(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return {};
+    const std::optional<SavedJobs> saved = Decode(file.readAll());
+    file.close();
+    if (saved)
+        return *saved;
+    // Kept for whoever wants to look at it, and out of the way of the next save.
+    const QString aside = path + QLatin1String(DamagedSuffix);
+    QFile::remove(aside);
+    QFile::rename(path, aside);
+    std::fprintf(stderr,
+                 "mivartel: the saved job list %s is damaged; it was moved to %s and the list "
+                 "starts empty\n",
+                 qPrintable(path),
+                 qPrintable(aside));
+    return {};
+}
+
+void JobListFile::RecoverInterrupted(SavedJobs &saved)
+{
+    if (saved.runningJob < 0)
+        return;
+    ConversionJob &job = saved.jobs[saved.runningJob];
+    DeleteStageFiles(saved.outputDirectory, job.outputName, job.stage, saved.outputType);
+    job.stage = JobStage::Exporting;
+    job.finished = 0;
+    job.failed = 0;
+    job.failureReason.clear();
+    saved.runningJob = -1;
+}

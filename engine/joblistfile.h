@@ -1,0 +1,46 @@
+#pragma once
+
+#include "engine/conversionjob.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct SharedState;
+
+// A job list as written to disk: the jobs with their ranges and outcomes, and the job that a
+// batch was running at that moment, if any.
+struct SavedJobs
+{
+    QList<ConversionJob> jobs;
+    int runningJob = -1;     // index into jobs; -1 when no batch ran
+    QString outputDirectory; // of the running batch, ending with "/"
+    int outputType = 0;      // of the running batch
+};
+
+// The saved job list's format (JSON) and its file. Only what describes a job is kept: source,
+// range, output name, stage and outcome; the figures of a run are not.
+class JobListFile
+{
+public:
+    // The file in the user's data folder.
+    static QString DefaultPath();
+
+    static QByteArray Encode(const SharedState &state);
+    // Nothing when the bytes are not a job list of this program.
+    static std::optional<SavedJobs> Decode(const QByteArray &bytes);
+
+    // Replaces the file in one step: a reader sees the old list or the new, never a mix.
+    // False when it cannot be written.
+    static bool Write(const QString &path, const QByteArray &bytes);
+    // The saved list; empty when there is none. A damaged or foreign file is renamed with
+    // DamagedSuffix and a line on standard error says so.
+    static SavedJobs Read(const QString &path);
+    static constexpr char DamagedSuffix[] = ".damaged";
+
+    // A batch was running when the list was last saved, so the program died during it: the
+    // running job becomes not started again and what it left half-made is deleted.
+    static void RecoverInterrupted(SavedJobs &saved);
+};

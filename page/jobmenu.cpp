@@ -1,0 +1,126 @@
+#include "page/jobmenu.h"
+
+#include "controls/ccelllistctrl.h"
+#include "engine/outputfiles.h"
+#include "engine/sharedstate.h"
+#include "page/notices.h"
+#include "page/pagebatch.h"
+#include "page/pagesources.h"
+#include "page/previewtrim.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+
+const QString JobMenu::RetryText = QStringLiteral("Retry");
+const QString JobMenu::RemoveText = QStringLiteral("Remove");
+const QString JobMenu::OpenFolderText = QStringLiteral("Open Containing Folder");
+const QString JobMenu::PlayOutputText = QStringLiteral("Play Output");
+const QString JobMenu::ShowErrorText = QStringLiteral("Show Error");
+
+JobMenu::JobMenu(const PageParts &parts,
+                 PageBatch &batch,
+                 PageSources &sources,
+                 PreviewTrim &trim,
+                 OpenUrl openUrl)
+    : QObject(&parts.page)
+    , m_parts(parts)
+    , m_batch(batch)
+    , m_sources(sources)
+    , m_trim(trim)
+    , m_openUrl(std::move(openUrl))
+{
+    CCellListCtrl &list = m_parts.jobList;
+    list.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&list, &QWidget::customContextMenuRequested, this, &JobMenu::Show);
+}
+
+JobMenu::Items JobMenu::ItemsFor(const SharedState &state, int row)
+{
+    Items items;
+    items.pause = state.converting != 0;
+    if (!state.jobs.isValidIndex(row))
+        return items;
+    const ConversionJob job = state.jobs.copyOut(row);
+    const bool running = state.converting && row == state.currentJobIndex;
+    const QString final = FinalFile(state.outputDirectory, job.outputName, state.outputType);
+    items.retry = !state.converting && (job.failed || job.stage == JobStage::Canceled);
+    items.remove = !state.converting;
+    items.openFolder = QFileInfo(state.outputDirectory).isDir();
+    items.playOutput = !running && job.finished && QFileInfo(final).isFile();
+    items.showError = job.failed != 0;
+    return items;
+}
+
+QMenu *JobMenu::MenuFor(int row)
+{
+    const Items items = ItemsFor(m_parts.state, row);
+    auto *menu = new QMenu(&m_parts.page);
+    auto add = [menu](const QString &text, bool enabled, auto slot) {
+        QAction *action = menu->addAction(text, slot);
+        action->setEnabled(enabled);
+    };
+    add(m_batch.paused() ? QStringLiteral("Resume") : QStringLiteral("Pause"), items.pause, [this] {
+        m_batch.TogglePause();
+    });
+    menu->addSeparator();
+    add(RetryText, items.retry, [this, row] { Retry(row); });
+    add(RemoveText, items.remove, [this, row] {
+        // Remove acts on the selected row.
+        m_trim.SelectJob(row);
+        m_parts.jobList.SelectRow(row);
+        m_sources.RemoveSelected();
+    });
+    menu->addSeparator();
+    add(OpenFolderText, items.openFolder, [this] {
+        m_openUrl(QUrl::fromLocalFile(m_parts.state.outputDirectory));
+    });
+    add(PlayOutputText, items.playOutput, [this, row] { m_openUrl(OutputUrl(row)); });
+    add(ShowErrorText, items.showError, [this, row] {
+        if (!m_parts.state.jobs.isValidIndex(row))
+            return;
+        const ConversionJob job = m_parts.state.jobs.copyOut(row);
+        m_parts.notices.Show(&m_parts.page,
+                             QStringLiteral("%1:\n%2").arg(QDir::toNativeSeparators(job.sourcePath),
+                                                           job.failureReason),
+                             QStringLiteral("Error"),
+                             QMessageBox::Warning);
+    });
+    return menu;
+}
+
+void JobMenu::Show(const QPoint &pos)
+{
+    CCellListCtrl &list = m_parts.jobList;
+    int row = list.rowAt(pos.y());
+    // The Menu key: the selected row.
+    if (row < 0)
+        row = list.GetSelectionMark();
+    QMenu *menu = MenuFor(row);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(list.viewport()->mapToGlobal(pos));
+}
+
+void JobMenu::Retry(int row)
+{
+    SharedState &state = m_parts.state;
+    if (state.converting || !state.jobs.isValidIndex(row))
+        return;
+    // Back to not started; the next Start converts it with the others.
+    ConversionJob job = state.jobs.copyOut(row);
+    job.finished = 0;
+    job.failed = 0;
+    job.failureReason.clear();
+    job.stage = JobStage::Exporting;
+    state.jobs.replace(row, job);
+    m_parts.jobList.RedrawItems(row, row);
+}
+
+QUrl JobMenu::OutputUrl(int row) const
+{
+    const SharedState &state = m_parts.state;
+    if (!state.jobs.isValidIndex(row))
+        return {};
+    return QUrl::fromLocalFile(
+        FinalFile(state.outputDirectory, state.jobs.copyOut(row).outputName, state.outputType));
+}
