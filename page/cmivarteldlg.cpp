@@ -27,6 +27,7 @@
 #include "page/previewtrim.h"
 #include "page/sourcedrop.h"
 #include "page/sourcequeue.h"
+#include "page/textfitter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -244,43 +245,6 @@ void CMivartelDlg::SetPageFont()
     setFont(pageFont);
 }
 
-int CMivartelDlg::TextRoom(QWidget *control, int index, const QString &text)
-{
-    QStyle *style = control->style();
-    if (auto *list = qobject_cast<CCellListCtrl *>(control))
-        return list->columnWidth(index) - CellTextInsets;
-    if (auto *header = qobject_cast<QHeaderView *>(control)) {
-        QStyleOptionHeader option;
-        option.initFrom(header);
-        option.rect = QRect(0, 0, header->sectionSize(index), header->height());
-        option.section = index;
-        option.text = text;
-        return style->subElementRect(QStyle::SE_HeaderLabel, &option, header).width();
-    }
-    if (auto *box = qobject_cast<QCheckBox *>(control)) {
-        QStyleOptionButton option;
-        option.initFrom(box);
-        option.text = text;
-        return style->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
-    }
-    if (auto *combo = qobject_cast<QComboBox *>(control)) {
-        QStyleOptionComboBox option;
-        option.initFrom(combo);
-        const QRect field = style->subControlRect(
-            QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
-        return field.width() - 2 * ComboTextMargin;
-    }
-    if (auto *button = qobject_cast<QPushButton *>(control)) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = text;
-        return style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
-    }
-    if (auto *label = qobject_cast<QLabel *>(control))
-        return label->contentsRect().width();
-    return control->width();
-}
-
 void CMivartelDlg::FitTexts()
 {
     // Where a text does not fit its rectangle at the page's size, its control alone gets the
@@ -310,23 +274,7 @@ void CMivartelDlg::FitTexts()
         {m_jobList->horizontalHeader(), headings},
         {m_jobList, cells},
     };
-    for (const auto &[control, lines] : texts) {
-        auto *view = qobject_cast<QAbstractScrollArea *>(control);
-        QFont fitted = control->font();
-        for (qreal points = PageFontPoints; points >= MinimumFontPoints; points -= 0.5) {
-            fitted.setPointSizeF(points);
-            control->setFont(fitted);
-            // A view paints with its viewport's font, which may keep the desktop's own.
-            if (view)
-                view->viewport()->setFont(fitted);
-            const QFontMetrics metrics(fitted);
-            bool fits = view || metrics.height() <= control->height();
-            for (int i = 0; fits && i < lines.size(); ++i)
-                fits = metrics.horizontalAdvance(lines[i]) <= TextRoom(control, i, lines[i]);
-            if (fits)
-                break;
-        }
-    }
+    TextFitter::Fit(texts, PageFontPoints, MinimumFontPoints);
 }
 
 void CMivartelDlg::CreateControls()

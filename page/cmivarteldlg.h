@@ -81,13 +81,6 @@ public:
     // The page's font size, and the least a text that does not fit at it may get.
     static constexpr qreal PageFontPoints = 8.0;
     static constexpr qreal MinimumFontPoints = 6.0;
-    // The combo box draws its entry this far inside its field on either side.
-    static constexpr int ComboTextMargin = 2;
-    // A cell's text starts this far inside a progress bar's cell, with the same on the right.
-    static constexpr int CellTextInsets = 10;
-    // The width a control leaves for one line of its text, in pixels; index is the header's
-    // section.
-    static int TextRoom(QWidget *control, int index, const QString &text);
 
     explicit CMivartelDlg(PageServices services = {}, QWidget *parent = nullptr);
     // Stops a running batch first; the window that hosts the page makes sure that no engine
