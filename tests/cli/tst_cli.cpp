@@ -50,20 +50,19 @@ private:
                 QString::fromLocal8Bit(cli.readAllStandardError())};
     }
 
-    // The ffmpeg processes whose command line names the folder: the encoders writing into it.
-    static QStringList EncodersWriting(const QString &folder)
+    // Starts the console on the clip into out and returns once its encoder shows progress.
+    void StartUntilEncoding(QProcess &cli, const QString &out, const QString &clip)
     {
-        QStringList found;
-        const QStringList pids = QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs);
-        for (const QString &pid : pids) {
-            QFile comm("/proc/" + pid + "/comm");
-            QFile cmdline("/proc/" + pid + "/cmdline");
-            if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "ffmpeg"
-                && cmdline.open(QIODevice::ReadOnly)
-                && cmdline.readAll().contains(folder.toLocal8Bit()))
-                found << pid;
+        PrepareCli(cli, m_home);
+        cli.setArguments({"--profile", "4", "--output", out, clip});
+        cli.setReadChannel(QProcess::StandardError);
+        cli.start();
+        QVERIFY(cli.waitForStarted());
+        QByteArray err;
+        while (!err.contains("MB") && cli.state() == QProcess::Running) {
+            cli.waitForReadyRead(5000);
+            err += cli.readAllStandardError();
         }
-        return found;
     }
 
 private slots:
@@ -384,17 +383,8 @@ private slots:
         QVERIFY(TestMedia::MakeClip(
             longClip, 120, {"-s", "640x480", "-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac"}));
         QProcess cli;
-        PrepareCli(cli, m_home);
-        cli.setArguments({"--profile", "4", "--output", out.path(), longClip});
-        cli.setReadChannel(QProcess::StandardError);
-        cli.start();
-        QVERIFY(cli.waitForStarted());
-        QByteArray err;
         // Interrupt once the encoder shows progress.
-        while (!err.contains("MB") && cli.state() == QProcess::Running) {
-            cli.waitForReadyRead(5000);
-            err += cli.readAllStandardError();
-        }
+        StartUntilEncoding(cli, out.path(), longClip);
         ::kill(pid_t(cli.processId()), SIGINT);
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 130);
@@ -410,20 +400,12 @@ private slots:
         QString log;
         QVERIFY2(TestMedia::MakeSlowClip(longClip, 30, &log), qPrintable(log));
         QProcess cli;
-        PrepareCli(cli, m_home);
-        cli.setArguments({"--profile", "4", "--output", out.path(), longClip});
-        cli.setReadChannel(QProcess::StandardError);
-        cli.start();
-        QVERIFY(cli.waitForStarted());
-        QByteArray err;
-        while (!err.contains("MB") && cli.state() == QProcess::Running) {
-            cli.waitForReadyRead(5000);
-            err += cli.readAllStandardError();
-        }
-        QVERIFY2(!EncodersWriting(out.path()).isEmpty(), "no encoder seen while converting");
+        StartUntilEncoding(cli, out.path(), longClip);
+        QVERIFY2(!TestMedia::EncoderStates(out.path()).isEmpty(),
+                 "no encoder seen while converting");
         ::kill(pid_t(cli.processId()), SIGKILL);
         QVERIFY(cli.waitForFinished(5000));
-        QTRY_COMPARE_WITH_TIMEOUT(EncodersWriting(out.path()), QStringList{}, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(TestMedia::EncoderStates(out.path()), QString(), 3000);
     }
 };
 

@@ -21,24 +21,6 @@ private:
         return TestMedia::ProbeValues(path, entries, key).value(0);
     }
 
-    // The states (the letter of /proc/PID/stat) of the ffmpeg processes that write into dir.
-    static QString EncoderStates(const QString &dir)
-    {
-        QString states;
-        const QStringList pids = QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs);
-        for (const QString &pid : pids) {
-            QFile cmdline("/proc/" + pid + "/cmdline");
-            QFile stat("/proc/" + pid + "/stat");
-            if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().contains(dir.toUtf8())
-                || !stat.open(QIODevice::ReadOnly))
-                continue;
-            const QByteArray text = stat.readAll();
-            if (text.contains("(ffmpeg)"))
-                states += QChar(text.at(text.lastIndexOf(')') + 2));
-        }
-        return states;
-    }
-
     // The moov box stands before the media data, so a phone can start playing at once.
     static bool IndexFirst(const QString &path)
     {
@@ -279,7 +261,7 @@ private slots:
             QTimer::singleShot(0, [&] {
                 f.batch.Pause();
                 QTimer::singleShot(200, [&] {
-                    stateWhilePaused = EncoderStates(f.outputDir.path());
+                    stateWhilePaused = TestMedia::EncoderStates(f.outputDir.path());
                     if (f.batch.estimate().SecondsLeft(TickCount()))
                         stateWhilePaused += " with a time left";
                     sizeAtPause = QFileInfo(temp).size();

@@ -161,4 +161,21 @@ QList<OddSource> MakeOddSources(const QString &dir, const QString &clip, const Q
     };
 }
 
+QString EncoderStates(const QString &folder)
+{
+    QString states;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({"[0-9]*"}, QDir::Dirs);
+    for (const QString &pid : pids) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        QFile stat("/proc/" + pid + "/stat");
+        if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().contains(folder.toUtf8())
+            || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        if (text.contains("(ffmpeg)"))
+            states += QChar(text.at(text.lastIndexOf(')') + 2));
+    }
+    return states;
+}
+
 } // namespace TestMedia
