@@ -4,11 +4,9 @@
 #include "benchsupport.h"
 #include "engine/cellrepainter.h"
 #include "engine/commandtemplate.h"
-#include "engine/conversionpipeline.h"
-#include "engine/encoderrunner.h"
-#include "engine/jobprogress.h"
+#include "engine/conversioncontext.h"
+#include "engine/jobslot.h"
 #include "engine/outputtypes.h"
-#include "engine/profilecatalog.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 #include "testmedia.h"
@@ -49,10 +47,10 @@ int main(int argc, char *argv[])
     CountingRepainter repainter;
     state.repainter = &repainter;
     state.SetProgramDirectory(QCoreApplication::applicationDirPath());
-    ProfileCatalog catalog;
-    JobProgress progress(state);
-    EncoderRunner runner(state, progress);
-    ConversionPipeline pipeline(state, catalog, runner, progress);
+    JobSlot slot;
+    ConversionContext context(state, slot);
+    ProfileCatalog &catalog = context.catalog;
+    ConversionPipeline &pipeline = context.pipeline;
 
     std::printf("%-6s %10s %10s %8s %10s %9s\n",
                 "type",
@@ -77,13 +75,13 @@ int main(int argc, char *argv[])
             state.outputDirectory = work.filePath("engine") + '/';
             state.jobs.removeAll();
             state.jobs.append(ConversionJob::ForSource(clip, 60));
-            state.currentJobIndex = 0;
-            state.cancelRequested = 0;
+            slot.jobIndex = 0;
+            slot.cancelRequested = 0;
             repainter.repaints = 0;
             const double cpuBefore = BenchSupport::OwnCpuSeconds();
             QElapsedTimer wall;
             wall.start();
-            state.jobStartTick = TickCount();
+            slot.jobStartTick = TickCount();
             pipeline.ConvertJob();
             const double engineSeconds = double(wall.nsecsElapsed()) / 1e9;
             cpuShare.push_back((BenchSupport::OwnCpuSeconds() - cpuBefore) / engineSeconds * 100.0);

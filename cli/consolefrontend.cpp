@@ -1,6 +1,7 @@
 #include "cli/consolefrontend.h"
 
 #include "engine/jobcelltext.h"
+#include "engine/jobsatonce.h"
 #include "engine/mediaduration.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
@@ -16,7 +17,7 @@
 namespace {
 
 const char UsageText[] = "usage: mivartel-cli --list\n"
-                         "       mivartel-cli [--type N] [--profile K] [--output DIR]\n"
+                         "       mivartel-cli [--type N] [--profile K] [--output DIR] [--jobs N]\n"
                          "                    [--begin SECONDS] [--end SECONDS] FILE...\n"
                          "       mivartel-cli --help | --version\n";
 
@@ -25,13 +26,13 @@ const char ExitStatusText[]
       "mistyped command line, 130 when stopped with Ctrl-C.\n";
 
 // The options that take a value, by their long names.
-const char *const ValueOptionNames[] = {"type", "profile", "output", "begin", "end"};
+const char *const ValueOptionNames[] = {"type", "profile", "output", "begin", "end", "jobs"};
 
 void DefineOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral(
-        "Converts video and audio files into 3GP and 3G2 files for cell phones, one after\n"
-        "another, through the profiles of the window program. Each FILE becomes NAME.3gp\n"
+        "Converts video and audio files into 3GP and 3G2 files for cell phones, in the order\n"
+        "given, through the profiles of the window program. Each FILE becomes NAME.3gp\n"
         "or NAME.3g2 in the output folder."));
     parser.addOptions({
         {{"h", "help"}, QStringLiteral("Show this help and exit.")},
@@ -56,6 +57,12 @@ void DefineOptions(QCommandLineParser &parser)
         {{"e", "end"},
          QStringLiteral("Stop each file at this time, in seconds (default: its end)."),
          QStringLiteral("SECONDS")},
+        {{"j", "jobs"},
+         QStringLiteral("Convert N files at once, from 1 to %1 (default: the window's setting, "
+                        "else %2 on this computer).")
+             .arg(BatchConversion::MaxJobsAtOnce)
+             .arg(BatchConversion::DefaultJobsAtOnce()),
+         QStringLiteral("N")},
     });
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A video or audio file to convert."),
@@ -170,6 +177,9 @@ ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
         } else if (option == QLatin1String("output")) {
             options.outputDirectory = value;
             ok = !value.isEmpty();
+        } else if (option == QLatin1String("jobs")) {
+            options.jobs = value.toInt(&ok);
+            ok = ok && *options.jobs >= 1 && *options.jobs <= BatchConversion::MaxJobsAtOnce;
         } else if (option == QLatin1String("begin")) {
             options.begin = ParseSeconds(value);
             ok = options.begin.has_value();
@@ -302,6 +312,7 @@ int ConsoleFrontEnd::Convert(const Options &options)
     if (!AddJobs(options))
         return UsageError;
 
+    m_engine.batch.SetJobsAtOnce(options.jobs.value_or(JobsAtOnceSetting()));
     BatchOutcome outcome;
     if (m_engine.state.jobs.count() > 0) {
         m_engine.state.converting = 1;
@@ -354,21 +365,33 @@ QString ConsoleFrontEnd::TimeLeft() const
 
 void ConsoleFrontEnd::RepaintCells(int firstRow, int lastRow, int column)
 {
-    if (column != JobColumn::Progress || firstRow != lastRow || !m_engine.state.converting
-        || !m_engine.state.jobs.isValidIndex(firstRow)) {
+    const SharedState &state = m_engine.state;
+    if (column != JobColumn::Progress || firstRow != lastRow || !state.converting
+        || !state.jobs.isValidIndex(firstRow)) {
         return;
     }
-    const ConversionJob job = m_engine.state.jobs.copyOut(firstRow);
-    const QString line = QStringLiteral("[%1/%2] %3: %4")
-                             .arg(firstRow + 1)
-                             .arg(m_engine.state.jobs.count())
-                             .arg(CellTextOf(job, JobColumn::Source, m_engine.state.outputType),
-                                  ProgressCellOf(job).text)
-                         + TimeLeft();
+    // The jobs that run at once share a line.
+    QList<int> rows = state.runningJobs;
+    if (!rows.contains(firstRow))
+        rows.append(firstRow);
+    std::sort(rows.begin(), rows.end());
+    QStringList parts;
+    for (const int row : std::as_const(rows)) {
+        if (!state.jobs.isValidIndex(row))
+            continue;
+        const ConversionJob job = state.jobs.copyOut(row);
+        parts.append(QStringLiteral("[%1/%2] %3: %4")
+                         .arg(row + 1)
+                         .arg(state.jobs.count())
+                         .arg(CellTextOf(job, JobColumn::Source, state.outputType),
+                              ProgressCellOf(job).text));
+    }
+    const QString line = parts.join(QStringLiteral("  ")) + TimeLeft();
     if (line == m_lastLine)
         return;
-    // One line per job, rewritten in place as its progress changes.
-    if (firstRow != m_lastRow && !m_lastLine.isEmpty()) {
+    // One line per job (or jobs running together), rewritten in place as their progress
+    // changes.
+    if (rows != m_lastRows && !m_lastLine.isEmpty()) {
         m_err << "\n";
         m_lastLine.clear();
     }
@@ -376,5 +399,5 @@ void ConsoleFrontEnd::RepaintCells(int firstRow, int lastRow, int column)
     m_err << "\r" << line << padding;
     m_err.flush();
     m_lastLine = line;
-    m_lastRow = firstRow;
+    m_lastRows = rows;
 }

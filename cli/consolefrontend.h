@@ -38,6 +38,7 @@ private:
         QString outputDirectory;
         std::optional<double> begin;
         std::optional<double> end;
+        std::optional<int> jobs;
         QStringList files;
     };
 
@@ -72,5 +73,5 @@ private:
     QTextStream &m_err;
     QList<Source> m_sources;
     QString m_lastLine;
-    int m_lastRow = -1;
+    QList<int> m_lastRows;
 };

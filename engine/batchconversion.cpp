@@ -1,64 +1,182 @@
 #include "engine/batchconversion.h"
 
 #include "engine/cellrepainter.h"
-#include "engine/conversionpipeline.h"
-#include "engine/encoderrunner.h"
+#include "engine/conversioncontext.h"
 #include "engine/errorlog.h"
 #include "engine/intermediateexporter.h"
+#include "engine/jobslot.h"
+#include "engine/messagepump.h"
 #include "engine/outputfiles.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QThread>
 
-BatchConversion::BatchConversion(SharedState &state,
-                                 ConversionPipeline &pipeline,
-                                 EncoderRunner &runner)
+#include <algorithm>
+
+struct BatchConversion::RunningJob
+{
+    JobSlot slot;
+    FileMark earlier;
+    std::unique_ptr<QThread> thread;
+    std::atomic<bool> ended{false};
+
+    void Wake() const
+    {
+        if (QAbstractEventDispatcher *dispatcher = thread->eventDispatcher())
+            dispatcher->wakeUp();
+    }
+};
+
+namespace {
+
+// Wakes the caller's wait in RunJobs or StopConverting.
+void WakeApplication()
+{
+    if (QCoreApplication *application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            application, [] {}, Qt::QueuedConnection);
+}
+
+} // namespace
+
+BatchConversion::BatchConversion(SharedState &state)
     : m_state(state)
-    , m_pipeline(pipeline)
-    , m_runner(runner)
     , m_estimate(state)
 {}
 
-BatchOutcome BatchConversion::RunJobs(int jobCount)
+BatchConversion::~BatchConversion()
 {
-    m_state.cancelRequested = 0;
-    m_state.jobs.resetProgress();
-    m_state.currentJobIndex = 0;
-    m_estimate.Start(jobCount, TickCount());
-    if (jobCount > 0)
-        m_state.RepaintJobCells(0, jobCount - 1, JobColumn::Progress);
-    for (m_state.currentJobIndex = 0; m_state.currentJobIndex < jobCount;
-         ++m_state.currentJobIndex) {
-        // Jobs may have been removed from under a stopped batch's caller; never run past them.
-        if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
-            break;
-        m_state.ShowCurrentJob();
-        if (m_state.jobs.copyOut(m_state.currentJobIndex).needsIntermediate == 1 && m_exporter) {
-            m_exporter->ExportIntermediate(m_state.currentJobIndex);
-            if (m_state.cancelRequested)
-                break;
-        }
-        const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
-        const QFileInfo before(
-            FinalFile(m_state.outputDirectory, job.outputName, m_state.outputType));
-        const FileMark earlier{before.exists(), before.lastModified(), before.size()};
-        m_state.jobStartTick = TickCount();
-        m_pipeline.ConvertJob();
-        if (m_state.cancelRequested)
-            break;
-        FinishJob(earlier);
+    // RunJobs returns only once its jobs have ended; this is for a caller that never let it.
+    for (const std::unique_ptr<RunningJob> &running : m_running) {
+        running->slot.cancelRequested = 1;
+        running->slot.SetSuspended(false);
+        running->Wake();
+        running->thread->wait();
     }
-    // However the batch ended, no encoder outlives it.
-    Resume();
-    m_runner.EndEncoder();
-    m_runner.WaitForEncoderExit();
-    return BatchOutcome::Of(m_state.jobs, jobCount, m_state.cancelRequested != 0);
 }
 
-void BatchConversion::FinishJob(const FileMark &earlier)
+int BatchConversion::DefaultJobsAtOnce()
 {
-    ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    return std::clamp(QThread::idealThreadCount() / 2, 1, MaxJobsAtOnce);
+}
+
+void BatchConversion::SetJobsAtOnce(int jobs)
+{
+    m_jobsAtOnce = std::clamp(jobs, 1, MaxJobsAtOnce);
+}
+
+BatchOutcome BatchConversion::RunJobs(int jobCount)
+{
+    QList<int> rows;
+    for (int row = 0; row < jobCount; ++row)
+        rows.append(row);
+    return RunJobs(rows);
+}
+
+BatchOutcome BatchConversion::RunJobs(const QList<int> &rows)
+{
+    m_state.cancelRequested = 0;
+    m_state.jobs.resetProgress(rows);
+    m_estimate.Start(rows, TickCount());
+    for (const int row : rows)
+        m_state.RepaintProgressCell(row);
+    qsizetype next = 0;
+    for (;;) {
+        ReapEndedJobs();
+        while (!m_state.cancelRequested && !m_state.paused && next < rows.size()
+               && int(m_running.size()) < m_jobsAtOnce) {
+            const int row = rows.at(next++);
+            // Jobs may have been removed from under a stopped batch's caller; never run past
+            // them.
+            if (!m_state.jobs.isValidIndex(row)) {
+                next = rows.size();
+                break;
+            }
+            m_state.currentJobIndex = row;
+            m_state.ShowCurrentJob();
+            // One export at a time, on this thread, while the running jobs go on encoding.
+            if (m_state.jobs.copyOut(row).needsIntermediate == 1 && m_exporter) {
+                m_exporter->ExportIntermediate(row);
+                if (m_state.cancelRequested)
+                    break;
+            }
+            StartJob(row);
+        }
+        if (m_running.empty() && (m_state.cancelRequested || next >= rows.size()))
+            break;
+        if (!ReapEndedJobs())
+            WaitAndPumpMessages();
+    }
+    Resume();
+    // The jobs' last repaints were queued before their threads ended; deliver them now, while
+    // the state they refer to is certain to exist.
+    QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+    return BatchOutcome::Of(m_state.jobs, rows, m_state.cancelRequested != 0);
+}
+
+void BatchConversion::StartJob(int row)
+{
+    auto running = std::make_unique<RunningJob>();
+    running->slot.jobIndex = row;
+    running->slot.suspended = m_state.paused != 0;
+    const ConversionJob job = m_state.jobs.copyOut(row);
+    const QFileInfo before(FinalFile(m_state.outputDirectory, job.outputName, m_state.outputType));
+    running->earlier = {before.exists(), before.lastModified(), before.size()};
+    RunningJob *const raw = running.get();
+    running->thread.reset(QThread::create([this, raw] { ConvertInThread(*raw); }));
+    m_state.runningJobs.append(row);
+    m_estimate.JobStarted(row, TickCount());
+    m_running.push_back(std::move(running));
+    raw->thread->start();
+}
+
+bool BatchConversion::ReapEndedJobs()
+{
+    const auto ended = std::stable_partition(
+        m_running.begin(), m_running.end(), [](const std::unique_ptr<RunningJob> &running) {
+            return !running->ended;
+        });
+    if (ended == m_running.end())
+        return false;
+    for (auto it = ended; it != m_running.end(); ++it) {
+        (*it)->thread->wait();
+        m_state.runningJobs.removeOne((*it)->slot.jobIndex);
+        m_estimate.JobEnded((*it)->slot.jobIndex);
+    }
+    m_running.erase(ended, m_running.end());
+    return true;
+}
+
+void BatchConversion::ConvertInThread(RunningJob &running)
+{
+    {
+        ConversionContext context(m_state, running.slot);
+        running.slot.jobStartTick = TickCount();
+        context.pipeline.ConvertJob();
+        if (running.slot.cancelRequested)
+            StopJob(context, running.slot);
+        else
+            FinishJob(context, running.slot, running.earlier);
+        // However the job ended, no encoder outlives it.
+        context.runner.EndEncoder();
+        context.runner.WaitForEncoderExit();
+    }
+    running.ended = true;
+    WakeApplication();
+}
+
+void BatchConversion::FinishJob(ConversionContext &context,
+                                const JobSlot &slot,
+                                const FileMark &earlier)
+{
+    const int row = slot.jobIndex;
+    if (!m_state.jobs.isValidIndex(row))
+        return;
+    ConversionJob job = m_state.jobs.copyOut(row);
     const QString &dir = m_state.outputDirectory;
     const QString final = FinalFile(dir, job.outputName, m_state.outputType);
     const QFileInfo result(final);
@@ -67,7 +185,7 @@ void BatchConversion::FinishJob(const FileMark &earlier)
     const bool changed = result.exists()
                          && (!earlier.exists || result.lastModified() != earlier.modified
                              || result.size() != earlier.size);
-    QString reason = m_pipeline.lastFailure();
+    QString reason = context.pipeline.lastFailure();
     if (reason.isEmpty() && !(changed && result.isFile() && result.size() > 0))
         reason = QStringLiteral("%1 was not written").arg(final);
     if (reason.isEmpty()) {
@@ -77,15 +195,31 @@ void BatchConversion::FinishJob(const FileMark &earlier)
         job.failureReason = reason;
         AppendToLog(m_state.engineDirectory,
                     QStringLiteral("ERROR:   job %1 (%2) failed: %3.\n")
-                        .arg(QString::number(m_state.currentJobIndex + 1), job.sourcePath, reason));
+                        .arg(QString::number(row + 1), job.sourcePath, reason));
         // Nothing half-made stays in the output folder; an earlier run's result is left alone.
         DeleteFileIfAny(FirstTempFile(dir, job.outputName));
         DeleteFileIfAny(SecondTempFile(dir, job.outputName));
         if (changed)
             DeleteFileIfAny(final);
     }
-    m_state.jobs.replace(m_state.currentJobIndex, job);
-    m_state.RepaintProgressCell();
+    m_state.jobs.replace(row, job);
+    m_state.RepaintProgressCell(row);
+}
+
+void BatchConversion::StopJob(ConversionContext &context, const JobSlot &slot)
+{
+    if (!m_state.jobs.isValidIndex(slot.jobIndex))
+        return;
+    const ConversionJob job = m_state.jobs.copyOut(slot.jobIndex);
+    // The runner has already killed a finishing tool when it saw the cancel, so it cannot
+    // create its file after the deletion. "q" makes the encoder close its file properly; it
+    // is deleted once the encoder is gone.
+    if (job.stage == JobStage::FirstPass) {
+        context.runner.EndEncoder();
+        context.runner.WaitForEncoderExit();
+    }
+    DeleteStageFiles(m_state.outputDirectory, job.outputName, job.stage, m_state.outputType);
+    context.progress.SetJobStage(JobStage::Canceled);
 }
 
 void BatchConversion::Pause()
@@ -93,9 +227,11 @@ void BatchConversion::Pause()
     if (!m_state.converting || m_state.paused)
         return;
     m_state.paused = 1;
-    m_runner.SetSuspended(true);
+    for (const std::unique_ptr<RunningJob> &running : m_running) {
+        running->slot.SetSuspended(true);
+        m_state.RepaintProgressCell(running->slot.jobIndex);
+    }
     m_estimate.Pause(TickCount());
-    m_state.RepaintProgressCell();
 }
 
 void BatchConversion::Resume()
@@ -103,9 +239,13 @@ void BatchConversion::Resume()
     if (!m_state.paused)
         return;
     m_state.paused = 0;
-    m_runner.SetSuspended(false);
+    for (const std::unique_ptr<RunningJob> &running : m_running) {
+        running->slot.SetSuspended(false);
+        m_state.RepaintProgressCell(running->slot.jobIndex);
+    }
     m_estimate.Resume(TickCount());
-    m_state.RepaintProgressCell();
+    // Jobs wait to start while paused; the batch loop may be sleeping on that.
+    WakeApplication();
 }
 
 void BatchConversion::StopConverting()
@@ -113,22 +253,13 @@ void BatchConversion::StopConverting()
     // A stopped encoder cannot read its "q".
     Resume();
     m_state.cancelRequested = 1;
-    if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
-        return;
-    const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
-    switch (job.stage) {
-    case JobStage::FirstPass:
-        // "q" makes the encoder close its file properly; it is deleted once the encoder is gone.
-        m_runner.EndEncoder();
-        m_runner.WaitForEncoderExit();
-        break;
-    case JobStage::SecondPhase:
-    case JobStage::ThirdPhase:
-        // The tool is killed first, so it cannot create its file after the deletion.
-        m_runner.TerminateWaitedChild();
-        break;
-    default:
-        break;
+    for (const std::unique_ptr<RunningJob> &running : m_running) {
+        running->slot.cancelRequested = 1;
+        running->Wake();
     }
-    DeleteStageFiles(m_state.outputDirectory, job.outputName, job.stage, m_state.outputType);
+    // Each job cleans up by its own stage; when Stop returns, nothing half-made is left.
+    while (std::any_of(m_running.begin(),
+                       m_running.end(),
+                       [](const std::unique_ptr<RunningJob> &running) { return !running->ended; }))
+        WaitAndPumpMessages();
 }

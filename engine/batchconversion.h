@@ -4,35 +4,56 @@
 #include "engine/batchoutcome.h"
 
 #include <QDateTime>
+#include <QList>
 
-class ConversionPipeline;
-class EncoderRunner;
+#include <memory>
+#include <vector>
+
+struct ConversionContext;
 class IntermediateExporter;
+struct JobSlot;
 struct SharedState;
 
 // The batch loop of Start Converting and the clean-up of Stop Converting, free of widgets so
-// that the page and the console front end share them.
+// that the page and the console front end share them. Up to jobsAtOnce() jobs convert at
+// once, each in a thread of its own with its own context; the intermediate export, the batch's
+// outcome and its end stay on the caller's thread, one at a time.
 class BatchConversion
 {
 public:
-    BatchConversion(SharedState &state, ConversionPipeline &pipeline, EncoderRunner &runner);
+    explicit BatchConversion(SharedState &state);
+    ~BatchConversion();
+    BatchConversion(const BatchConversion &) = delete;
+    BatchConversion &operator=(const BatchConversion &) = delete;
 
     // RealMedia jobs are exported through it first; without one they go to the encoder as
     // they are.
     void SetIntermediateExporter(IntermediateExporter *exporter) { m_exporter = exporter; }
 
-    // Clears cancelRequested, resets every job's progress and converts jobs 0..jobCount-1 in
-    // order, until the last is done or the user stops. A job whose command failed, or whose
-    // final file is missing or empty afterwards, is marked failed instead of finished, with
-    // its reason in the job and the log; its partial files are deleted and the batch goes on.
+    // How many jobs convert at the same time, from 1 to MaxJobsAtOnce.
+    void SetJobsAtOnce(int jobs);
+    int jobsAtOnce() const { return m_jobsAtOnce; }
+    static constexpr int MaxJobsAtOnce = 16;
+    // The number that served this kind of machine best when measured: one encoder per two
+    // processors, and never fewer than one.
+    static int DefaultJobsAtOnce();
+
+    // Clears cancelRequested, resets the progress of the given rows and converts them in that
+    // order, keeping up to jobsAtOnce() of them running, until the last is done or the user
+    // stops. A job whose command failed, or whose final file is missing or empty afterwards,
+    // is marked failed instead of finished, with its reason in the job and the log; its
+    // partial files are deleted and the batch goes on. Returns once no job runs any more.
+    BatchOutcome RunJobs(const QList<int> &rows);
+    // The same for rows 0..jobCount-1.
     BatchOutcome RunJobs(int jobCount);
 
-    // Sets cancelRequested, ends the running child and deletes the current job's partial
-    // files by its stage. Safe to call again for the same job.
+    // Sets cancelRequested and has every running job end its children and delete its partial
+    // files by its stage; returns when they have. Safe to call again.
     void StopConverting();
 
-    // Stops the running job's children where they are, and the time-left estimate with them;
-    // Resume lets them go on. Nothing happens when no batch runs. Stop resumes first.
+    // Stops the running jobs' children where they are, and the time-left estimate with them;
+    // Resume lets them go on. No job starts while paused. Nothing happens when no batch runs.
+    // Stop resumes first.
     void Pause();
     void Resume();
 
@@ -48,11 +69,19 @@ private:
         QDateTime modified;
         qint64 size = 0;
     };
-    void FinishJob(const FileMark &earlier);
+    struct RunningJob;
+
+    void StartJob(int row);
+    // Joins the threads of the jobs that have ended; true when one had.
+    bool ReapEndedJobs();
+    // The job's own thread: converts it, then settles it as finished, failed or stopped.
+    void ConvertInThread(RunningJob &running);
+    void FinishJob(ConversionContext &context, const JobSlot &slot, const FileMark &earlier);
+    void StopJob(ConversionContext &context, const JobSlot &slot);
 
     SharedState &m_state;
-    ConversionPipeline &m_pipeline;
-    EncoderRunner &m_runner;
     IntermediateExporter *m_exporter = nullptr;
     BatchEstimate m_estimate;
+    int m_jobsAtOnce = 1;
+    std::vector<std::unique_ptr<RunningJob>> m_running;
 };

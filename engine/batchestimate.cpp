@@ -17,12 +17,25 @@ BatchEstimate::BatchEstimate(const SharedState &state)
     : m_state(state)
 {}
 
-void BatchEstimate::Start(int jobCount, quint32 now)
+void BatchEstimate::Start(const QList<int> &rows, quint32 now)
 {
-    m_jobCount = jobCount;
+    m_rows = rows;
+    m_running.clear();
+    m_lastStarted = -1;
     m_start = now;
     m_pausedMs = 0;
     m_pausedAt.reset();
+}
+
+void BatchEstimate::JobStarted(int row, quint32 now)
+{
+    m_running.insert(row, now);
+    m_lastStarted = qMax(m_lastStarted, int(m_rows.indexOf(row)));
+}
+
+void BatchEstimate::JobEnded(int row)
+{
+    m_running.remove(row);
 }
 
 void BatchEstimate::Pause(quint32 now)
@@ -47,44 +60,61 @@ quint32 BatchEstimate::RunningMs(quint32 now) const
 
 std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
 {
-    const int current = m_state.currentJobIndex;
-    const int count = qMin(m_jobCount, m_state.jobs.count());
-    if (m_pausedAt || current < 0 || current >= count)
+    if (m_pausedAt || m_running.isEmpty())
         return std::nullopt;
     const quint32 running = RunningMs(now);
     if (running < QuietMs)
         return std::nullopt;
-    const ConversionJob job = m_state.jobs.copyOut(current);
-    const double length = MediaSeconds(job);
-    const double encoded = qBound(0.0, job.encodedTime, length);
-    double done = encoded;
-    for (int i = 0; i < current; ++i)
-        done += MediaSeconds(m_state.jobs.copyOut(i));
-    double after = 0.0;
-    for (int i = current + 1; i < count; ++i)
-        after += MediaSeconds(m_state.jobs.copyOut(i));
-    const bool settled = now - m_state.jobStartTick >= SettleMs;
-    const double jobSpeed = settled || current == 0 ? job.encoderSpeed : 0.0;
-    const double batchSpeed = current > 0 ? done * 1000.0 / double(running) : jobSpeed;
+    double done = 0.0;        // media seconds behind us
+    double runningLeft = 0.0; // of the running jobs
+    double after = 0.0;       // of the jobs not started
+    double jobSpeed = 0.0;    // of the running jobs together
+    bool anyEnded = false;
+    for (const int row : m_rows) {
+        if (!m_state.jobs.isValidIndex(row))
+            continue;
+        const ConversionJob job = m_state.jobs.copyOut(row);
+        const double length = MediaSeconds(job);
+        if (m_running.contains(row)) {
+            const double encoded = qBound(0.0, job.encodedTime, length);
+            done += encoded;
+            runningLeft += length - encoded;
+            jobSpeed += job.encoderSpeed;
+        } else if (job.finished || job.failed) {
+            done += length;
+            anyEnded = true;
+        } else {
+            after += length;
+        }
+    }
+    // Once a job has ended, a running job's own speed counts only after it has settled.
+    if (anyEnded) {
+        jobSpeed = 0.0;
+        for (auto it = m_running.cbegin(); it != m_running.cend(); ++it) {
+            if (now - it.value() >= SettleMs && m_state.jobs.isValidIndex(it.key()))
+                jobSpeed += m_state.jobs.copyOut(it.key()).encoderSpeed;
+        }
+    }
+    const double batchSpeed = anyEnded ? done * 1000.0 / double(running) : jobSpeed;
     if (!(jobSpeed > 0.0) && !(batchSpeed > 0.0))
         return std::nullopt;
-    const double left = (length - encoded) / (jobSpeed > 0.0 ? jobSpeed : batchSpeed)
-                        + after / (batchSpeed > 0.0 ? batchSpeed : jobSpeed);
-    return left;
+    return runningLeft / (jobSpeed > 0.0 ? jobSpeed : batchSpeed)
+           + after / (batchSpeed > 0.0 ? batchSpeed : jobSpeed);
 }
 
 double BatchEstimate::ShareDone() const
 {
-    const int count = qMin(m_jobCount, m_state.jobs.count());
     double done = 0.0;
     double total = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const ConversionJob job = m_state.jobs.copyOut(i);
+    for (const int row : m_rows) {
+        if (!m_state.jobs.isValidIndex(row))
+            continue;
+        const ConversionJob job = m_state.jobs.copyOut(row);
         const double length = MediaSeconds(job);
         total += length;
-        if (i < m_state.currentJobIndex)
+        if (job.finished || job.failed)
             done += length;
-        else if (i == m_state.currentJobIndex)
+        else if (m_running.contains(row))
             done += qBound(0.0, job.encodedTime, length);
     }
     return total > 0.0 ? done / total : 0.0;
@@ -102,7 +132,7 @@ QString BatchEstimate::Text(double seconds)
 
 QString BatchEstimate::Summary(quint32 now) const
 {
-    QString text = QStringLiteral("%1 of %2").arg(m_state.currentJobIndex + 1).arg(m_jobCount);
+    QString text = QStringLiteral("%1 of %2").arg(qMax(1, m_lastStarted + 1)).arg(m_rows.size());
     if (const std::optional<double> left = SecondsLeft(now))
         text += QStringLiteral(", %1 left").arg(Text(*left));
     return text;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -7,10 +9,10 @@
 
 struct SharedState;
 
-// How long the running batch still needs. The running job's media seconds left go at the
-// encoder's own speed (from its status lines); the jobs after it at the speed of the batch so
-// far, which counts every stage, or at the running job's speed while it is the first. Times are
-// tick counts in milliseconds (TickCount); time spent paused does not count.
+// How long the running batch still needs. The running jobs' media seconds left go at their
+// encoders' speeds added up (from their status lines); the jobs after them at the speed of the
+// batch so far, which counts every stage, or at the running jobs' speed until one has ended.
+// Times are tick counts in milliseconds (TickCount); time spent paused does not count.
 class BatchEstimate
 {
 public:
@@ -22,10 +24,13 @@ public:
     // since its start, and its first seconds (probing, opening) drag it down.
     static constexpr quint32 SettleMs = 2000;
 
-    void Start(int jobCount, quint32 now);
+    // A batch of the given rows, in the order they run.
+    void Start(const QList<int> &rows, quint32 now);
+    void JobStarted(int row, quint32 now);
+    void JobEnded(int row);
     void Pause(quint32 now);
     void Resume(quint32 now);
-    int jobCount() const { return m_jobCount; }
+    int jobCount() const { return int(m_rows.size()); }
     bool paused() const { return m_pausedAt.has_value(); }
 
     // Seconds left for the whole batch; nothing in the quiet time, while paused, or before any
@@ -35,7 +40,8 @@ public:
     double ShareDone() const;
     // "less than a minute", "about 4 min", "about 1 h 5 min".
     static QString Text(double seconds);
-    // "3 of 10, about 4 min left", or "3 of 10" when there is no figure.
+    // "3 of 10, about 4 min left", or "3 of 10" when there is no figure; 3 is the place of the
+    // job that started last.
     QString Summary(quint32 now) const;
 
 private:
@@ -43,7 +49,9 @@ private:
     quint32 RunningMs(quint32 now) const;
 
     const SharedState &m_state;
-    int m_jobCount = 0;
+    QList<int> m_rows;
+    QHash<int, quint32> m_running; // row -> the tick it started
+    int m_lastStarted = -1;        // its place in m_rows
     quint32 m_start = 0;
     quint32 m_pausedMs = 0;
     std::optional<quint32> m_pausedAt;

@@ -2,12 +2,16 @@
 
 #include "engine/joblist.h"
 
-BatchOutcome BatchOutcome::Of(const JobList &jobs, int jobCount, bool canceled)
+BatchOutcome BatchOutcome::Of(const JobList &jobs, const QList<int> &rows, bool canceled)
 {
     BatchOutcome outcome;
     outcome.canceled = canceled;
-    for (int i = 0; i < jobCount && jobs.isValidIndex(i); ++i) {
-        const ConversionJob job = jobs.copyOut(i);
+    int jobCount = 0;
+    for (const int row : rows) {
+        if (!jobs.isValidIndex(row))
+            continue;
+        ++jobCount;
+        const ConversionJob job = jobs.copyOut(row);
         if (job.finished == 1)
             ++outcome.finished;
         else if (job.failed == 1)

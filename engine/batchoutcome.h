@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class JobList;
 
 // How a batch ended, read by whoever tells the user: the page's notice, the desktop's
@@ -13,7 +15,7 @@ struct BatchOutcome
 
     int total() const { return finished + failed + stopped; }
 
-    // Counts the marks of jobs 0..jobCount-1; the jobs neither finished nor failed were stopped
+    // Counts the marks of the batch's rows; the jobs neither finished nor failed were stopped
     // when the batch was canceled.
-    static BatchOutcome Of(const JobList &jobs, int jobCount, bool canceled);
+    static BatchOutcome Of(const JobList &jobs, const QList<int> &rows, bool canceled);
 };

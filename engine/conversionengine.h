@@ -1,20 +1,21 @@
 #pragma once
 
 #include "engine/batchconversion.h"
-#include "engine/conversionpipeline.h"
-#include "engine/encoderrunner.h"
-#include "engine/jobprogress.h"
-#include "engine/profilecatalog.h"
+#include "engine/conversioncontext.h"
+#include "engine/jobslot.h"
 #include "engine/sharedstate.h"
 
-// What a front end owns to convert its jobs: the shared state and the pieces that work on it,
-// built in the order they depend on each other. The window and the console each hold one.
+// What a front end owns to convert its jobs: the shared state, the batch, and one context of
+// its own for the checks before a batch and the profile lists (the batch makes a context per
+// running job). The window and the console each hold one.
 struct ConversionEngine
 {
     SharedState state;
-    ProfileCatalog catalog;
-    JobProgress progress{state};
-    EncoderRunner runner{state, progress};
-    ConversionPipeline pipeline{state, catalog, runner, progress};
-    BatchConversion batch{state, pipeline, runner};
+    JobSlot slot;
+    ConversionContext context{state, slot};
+    ProfileCatalog &catalog = context.catalog;
+    JobProgress &progress = context.progress;
+    EncoderRunner &runner = context.runner;
+    ConversionPipeline &pipeline = context.pipeline;
+    BatchConversion batch{state};
 };

@@ -4,6 +4,7 @@
 #include "engine/encoderrunner.h"
 #include "engine/errorlog.h"
 #include "engine/jobprogress.h"
+#include "engine/jobslot.h"
 #include "engine/outputfiles.h"
 #include "engine/outputtypes.h"
 #include "engine/profilecatalog.h"
@@ -25,10 +26,12 @@ int RequiredLines(int outputType)
 } // namespace
 
 ConversionPipeline::ConversionPipeline(SharedState &state,
+                                       JobSlot &slot,
                                        ProfileCatalog &catalog,
                                        EncoderRunner &runner,
                                        JobProgress &progress)
     : m_state(state)
+    , m_slot(slot)
     , m_catalog(catalog)
     , m_runner(runner)
     , m_progress(progress)
@@ -79,7 +82,7 @@ QString ConversionPipeline::StructureProblem()
 QStringList ConversionPipeline::Expand(int position) const
 {
     const QString commandTemplate = m_catalog.profileValues.at(position - 1);
-    const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    const ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
     return ExpandCommand(commandTemplate, job, m_state.outputDirectory, now());
 }
 
@@ -100,12 +103,12 @@ void ConversionPipeline::ConvertJob()
         m_failure = problem;
         AppendToLog(m_state.engineDirectory,
                     QStringLiteral("ERROR:   job %1 not converted: %2.\n")
-                        .arg(m_state.currentJobIndex + 1)
+                        .arg(m_slot.jobIndex + 1)
                         .arg(problem));
         return;
     }
     const bool threeG2 = m_state.outputType == OutputType::Aac3g2;
-    const ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    const ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
     const QString firstTemp = FirstTempFile(m_state.outputDirectory, job.outputName);
     const QString secondTemp = SecondTempFile(m_state.outputDirectory, job.outputName);
 
@@ -114,9 +117,8 @@ void ConversionPipeline::ConvertJob()
     QStringList command = Expand(FirstCommandPosition);
     m_progress.SetJobStage(JobStage::FirstPass);
     m_runner.RunWithPipes(command);
-    const QString intermediate = m_state.jobs.copyOut(m_state.currentJobIndex).intermediatePath;
-    if (m_state.cancelRequested) {
-        m_progress.SetJobStage(JobStage::Canceled);
+    const QString intermediate = m_state.jobs.copyOut(m_slot.jobIndex).intermediatePath;
+    if (m_slot.cancelRequested) {
         DeleteFileIfAny(intermediate);
         return;
     }
@@ -129,10 +131,8 @@ void ConversionPipeline::ConvertJob()
     command = Expand(FirstCommandPosition + 1);
     m_progress.SetJobStage(JobStage::SecondPhase);
     m_runner.RunAndWait(command);
-    if (m_state.cancelRequested) {
-        m_progress.SetJobStage(JobStage::Canceled);
+    if (m_slot.cancelRequested)
         return;
-    }
     NoteFailure(2, command, m_runner.waitedFailure());
     command = Expand(FirstCommandPosition + 2);
     m_runner.RunAndWait(command);
@@ -145,10 +145,8 @@ void ConversionPipeline::ConvertJob()
     command = Expand(FirstCommandPosition + 3);
     m_progress.SetJobStage(JobStage::ThirdPhase);
     m_runner.RunAndWait(command);
-    if (m_state.cancelRequested) {
-        m_progress.SetJobStage(JobStage::Canceled);
+    if (m_slot.cancelRequested)
         return;
-    }
     NoteFailure(4, command, m_runner.waitedFailure());
     command = Expand(FirstCommandPosition + 4);
     m_runner.RunAndWait(command);

@@ -2,6 +2,7 @@
 
 #include "engine/errorlog.h"
 #include "engine/jobprogress.h"
+#include "engine/jobslot.h"
 #include "engine/messagepump.h"
 #include "engine/programlookup.h"
 #include "engine/sharedstate.h"
@@ -62,19 +63,22 @@ const char NotStarted[] = "could not be started";
 
 } // namespace
 
-EncoderRunner::EncoderRunner(SharedState &state, JobProgress &progress)
+EncoderRunner::EncoderRunner(SharedState &state, JobSlot &slot, JobProgress &progress)
     : m_state(state)
+    , m_slot(slot)
     , m_progress(progress)
 {}
 
 EncoderRunner::~EncoderRunner()
 {
     if (m_encoder && m_encoder->state() != QProcess::NotRunning)
-        Terminate(*m_encoder);
+        Terminate(*m_encoder, m_slot.encoderGroup);
+    m_slot.encoderGroup = 0;
 }
 
 bool EncoderRunner::CreateChildProcess(QProcess &process,
                                        const QStringList &command,
+                                       std::atomic<qint64> &group,
                                        int &errorCode)
 {
     errorCode = 0;
@@ -91,7 +95,8 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
     process.setWorkingDirectory(m_state.engineDirectory);
     // Its own session: a Ctrl-C in a terminal is ours to handle (as Stop), not the child's.
     // And it dies with us: a killed program must not leave an encoder writing for minutes.
-    // The signal follows the thread that forked, which is the one running the batch.
+    // The signal follows the thread that forked, which is the job's own; every child of a job
+    // has ended before its thread does.
     const pid_t parent = ::getpid();
     process.setChildProcessModifier([parent] {
         ::setsid();
@@ -108,7 +113,9 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
         errorCode = EACCES;
         return false;
     }
-    if (m_suspended)
+    // Published before the pause flag is read, see JobSlot::SetSuspended.
+    group = process.processId();
+    if (m_slot.suspended)
         ::kill(-pid_t(process.processId()), SIGSTOP);
     return true;
 }
@@ -117,15 +124,16 @@ void EncoderRunner::RunWithPipes(const QStringList &command)
 {
     if (m_encoder && m_encoder->state() != QProcess::NotRunning) {
         EndEncoder();
-        Terminate(*m_encoder);
+        Terminate(*m_encoder, m_slot.encoderGroup);
     }
+    m_slot.encoderGroup = 0;
     m_encoder = std::make_unique<QProcess>();
     m_encoder->setProcessChannelMode(QProcess::MergedChannels);
     m_outputOpen = true;
     m_inputOpen = true;
     m_encoderTail.clear();
     int errorCode = 0;
-    m_encoderStarted = CreateChildProcess(*m_encoder, command, errorCode);
+    m_encoderStarted = CreateChildProcess(*m_encoder, command, m_slot.encoderGroup, errorCode);
     if (!m_encoderStarted) {
         LogApiError(m_state.engineDirectory, "CreateProcess", errorCode);
         // As if the child had ended at once: nothing to read, nothing to tell to quit.
@@ -140,7 +148,7 @@ void EncoderRunner::ReadEncoderOutput()
 {
     char chunk[ChunkBytes + 1];
     for (;;) {
-        if (m_state.cancelRequested || !m_outputOpen)
+        if (m_slot.cancelRequested || !m_outputOpen)
             return;
         const qint64 n = m_encoder->read(chunk, ChunkBytes);
         if (n > 0) {
@@ -152,8 +160,10 @@ void EncoderRunner::ReadEncoderOutput()
         }
         // QProcess reports the end of a finished child's output as -1: the broken pipe of a
         // child that simply exited, which is no error.
-        if (m_encoder->state() == QProcess::NotRunning)
+        if (m_encoder->state() == QProcess::NotRunning) {
+            m_slot.encoderGroup = 0;
             return;
+        }
         if (n < 0) {
             LogApiError(m_state.engineDirectory, "ReadFile", EIO);
             return;
@@ -174,19 +184,20 @@ void EncoderRunner::RunAndWait(const QStringList &command)
         KeepTail(tail, data.constData(), data.size());
     });
     int errorCode = 0;
-    if (!CreateChildProcess(process, command, errorCode)) {
+    if (!CreateChildProcess(process, command, m_slot.toolGroup, errorCode)) {
         m_waitedFailure = QLatin1String(NotStarted);
         return;
     }
     m_waited = &process;
     // Cancellation is tested before every wait, so a tool started after Stop ends at once.
     while (process.state() != QProcess::NotRunning) {
-        if (m_state.cancelRequested) {
-            Terminate(process);
+        if (m_slot.cancelRequested) {
+            Terminate(process, m_slot.toolGroup);
             break;
         }
         WaitAndPumpMessages();
     }
+    m_slot.toolGroup = 0;
     m_waited = nullptr;
     const QByteArray rest = process.readAllStandardOutput();
     KeepTail(tail, rest.constData(), rest.size());
@@ -231,31 +242,27 @@ void EncoderRunner::WaitForEncoderExit(int timeoutMs)
     while (m_encoder->state() != QProcess::NotRunning && !deadline.hasExpired())
         WaitAndPumpMessages();
     if (m_encoder->state() != QProcess::NotRunning)
-        Terminate(*m_encoder);
+        Terminate(*m_encoder, m_slot.encoderGroup);
+    m_slot.encoderGroup = 0;
 }
 
 void EncoderRunner::TerminateWaitedChild()
 {
     if (m_waited && m_waited->state() != QProcess::NotRunning)
-        Terminate(*m_waited);
+        Terminate(*m_waited, m_slot.toolGroup);
 }
 
 void EncoderRunner::SetSuspended(bool suspended)
 {
-    m_suspended = suspended;
-    // Each child leads a process group of its own (setsid): whatever it started stops too.
-    const int signal = suspended ? SIGSTOP : SIGCONT;
-    for (QProcess *process : {m_encoder.get(), m_waited}) {
-        if (process && process->state() == QProcess::Running)
-            ::kill(-pid_t(process->processId()), signal);
-    }
+    m_slot.SetSuspended(suspended);
 }
 
-void EncoderRunner::Terminate(QProcess &process)
+void EncoderRunner::Terminate(QProcess &process, std::atomic<qint64> &group)
 {
     // A stopped child takes SIGKILL as well; SIGCONT keeps its group from staying stopped.
     ::kill(-pid_t(process.processId()), SIGCONT);
     process.kill();
     // A killed child is gone within milliseconds; reap it so no file stays open behind us.
     process.waitForFinished(2000);
+    group = 0;
 }

@@ -3,21 +3,23 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class QProcess;
 class JobProgress;
+struct JobSlot;
 struct SharedState;
 
 // Runs the profile's commands as child processes, each in a session of its own and killed
 // when this process dies (even by SIGKILL), with their
 // arguments as a list (no shell ever sees a file name). Every wait sleeps until the next event
-// and dispatches it, so the window stays live and the processor free; every wait ends early
-// when cancelRequested is set.
+// of its thread and dispatches it, so the window stays live and the processor free; every wait
+// ends early when the slot's cancelRequested is set.
 class EncoderRunner
 {
 public:
-    EncoderRunner(SharedState &state, JobProgress &progress);
+    EncoderRunner(SharedState &state, JobSlot &slot, JobProgress &progress);
     ~EncoderRunner();
 
     // Starts the encoder with its output and error merged on one pipe and its input kept
@@ -37,8 +39,9 @@ public:
     void WaitForEncoderExit(int timeoutMs = QuitTimeoutMs);
     // Kills the child of a running RunAndWait and waits until it is gone.
     void TerminateWaitedChild();
-    // Stops (SIGSTOP) or continues (SIGCONT) the running children; a child started while
-    // suspended is stopped at once. A stopped child writes nothing and needs no time limit.
+    // Stops (SIGSTOP) or continues (SIGCONT) the running children through the slot; a child
+    // started while suspended is stopped at once. A stopped child writes nothing and needs no
+    // time limit.
     void SetSuspended(bool suspended);
 
     // Why the last encoder of RunWithPipes did not succeed, once it has ended; empty when it
@@ -52,11 +55,15 @@ public:
 private:
     // Resolves the program (current directory first, then PATH) and starts the process;
     // false with errno-style code in errorCode when it cannot.
-    bool CreateChildProcess(QProcess &process, const QStringList &command, int &errorCode);
+    bool CreateChildProcess(QProcess &process,
+                            const QStringList &command,
+                            std::atomic<qint64> &group,
+                            int &errorCode);
     void ReadEncoderOutput();
-    static void Terminate(QProcess &process);
+    static void Terminate(QProcess &process, std::atomic<qint64> &group);
 
     SharedState &m_state;
+    JobSlot &m_slot;
     JobProgress &m_progress;
     std::unique_ptr<QProcess> m_encoder;
     bool m_outputOpen = false;
@@ -65,5 +72,4 @@ private:
     bool m_encoderStarted = false;
     QByteArray m_encoderTail; // the end of the encoder's output
     QString m_waitedFailure;
-    bool m_suspended = false;
 };

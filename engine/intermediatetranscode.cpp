@@ -5,7 +5,6 @@
 #include "engine/messagepump.h"
 #include "engine/outputfiles.h"
 #include "engine/sharedstate.h"
-#include "engine/tickcount.h"
 #include "engine/timelineexporter.h"
 
 #include <QDir>
@@ -97,17 +96,23 @@ void IntermediateTranscode::ExportIntermediate(int jobIndex)
     m_control.AddAudioRange(job.sourcePath, job.beginTime, job.endTime);
 
     const QString stem = (IntermediateDirectory() + job.outputName).left(StemLimit);
-    const QString name = QStringLiteral("%1_%2.%3")
-                             .arg(stem)
-                             .arg(RandomBetween(10000, 50000))
-                             .arg(avi ? QLatin1String("avi") : QLatin1String("mpg"));
+    // Another job may still be encoding from its file: a cut stem and the same second's number
+    // would give it the same name.
+    QString name;
+    for (int number = RandomBetween(10000, 50000);; ++number) {
+        name = QStringLiteral("%1_%2.%3")
+                   .arg(stem)
+                   .arg(number)
+                   .arg(avi ? QLatin1String("avi") : QLatin1String("mpg"));
+        if (!IntermediateInUse(name, jobIndex))
+            break;
+    }
     job.intermediatePath = name;
     job.stage = JobStage::Exporting;
     job.intermediateDone = 0;
     m_state.jobs.replace(jobIndex, job);
 
     DeleteFileIfAny(name);
-    m_state.jobStartTick = TickCount();
     if (!m_control.StartExport(name)) {
         // The job goes on at JobStage::Exporting, so the encoder reads the source itself.
         DeleteFileIfAny(name);
@@ -140,7 +145,7 @@ void IntermediateTranscode::OnExportProgress(double done, double total)
     if (total > 0.0)
         job.exportPercent = 100.0 / total * done;
     m_state.jobs.replace(m_state.currentJobIndex, job);
-    m_state.RepaintProgressCell();
+    m_state.RepaintProgressCell(m_state.currentJobIndex);
     PumpMessages();
     if (m_state.cancelRequested) {
         m_control.StopExport();
@@ -167,6 +172,16 @@ int IntermediateTranscode::RandomBetween(int low, int high)
     std::srand(unsigned(std::time(nullptr)));
     const double unit = double(std::rand()) / (double(RAND_MAX) + 1.0);
     return low + int(unit * double(high - low + 1));
+}
+
+bool IntermediateTranscode::IntermediateInUse(const QString &path, int jobIndex) const
+{
+    for (int row = 0; row < m_state.jobs.count(); ++row) {
+        if (row != jobIndex && m_state.IsRunning(row)
+            && m_state.jobs.copyOut(row).intermediatePath == path)
+            return true;
+    }
+    return false;
 }
 
 QString IntermediateTranscode::IntermediateDirectory() const

@@ -39,6 +39,9 @@ public:
     QString IntermediateDirectory() const;
 
 private:
+    // Whether a running job other than jobIndex reads this intermediate file.
+    bool IntermediateInUse(const QString &path, int jobIndex) const;
+
     SharedState &m_state;
     TimelineExporter &m_control;
     QString m_exportingPath; // the file of the export that was started last

@@ -1,51 +1,88 @@
 #include "engine/joblist.h"
 
-void JobList::resetProgress()
+int JobList::count() const
 {
-    for (ConversionJob &job : m_jobs) {
-        job.finished = 0;
-        job.failed = 0;
-        job.failureReason.clear();
-        job.sizeKB = 0;
-        job.framesPerSecond = 0.0;
-        job.encodedTime = 0.0;
-        job.encoderSpeed = 0.0;
+    const QMutexLocker lock(&m_mutex);
+    return int(m_jobs.size());
+}
+
+ConversionJob JobList::copyOut(int index) const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_jobs.at(index);
+}
+
+bool JobList::isValidIndex(int index) const
+{
+    const QMutexLocker lock(&m_mutex);
+    return index >= 0 && index < m_jobs.size();
+}
+
+void JobList::resetProgress(const QList<int> &rows)
+{
+    {
+        const QMutexLocker lock(&m_mutex);
+        for (const int row : rows) {
+            if (row < 0 || row >= m_jobs.size())
+                continue;
+            ConversionJob &job = m_jobs[row];
+            job.finished = 0;
+            job.failed = 0;
+            job.failureReason.clear();
+            job.sizeKB = 0;
+            job.framesPerSecond = 0.0;
+            job.encodedTime = 0.0;
+            job.encoderSpeed = 0.0;
+        }
     }
     Changed(true);
 }
 
 void JobList::replace(int index, const ConversionJob &job)
 {
-    const ConversionJob &old = m_jobs.at(index);
-    const bool milestone
-        = old.stage != job.stage || old.finished != job.finished || old.failed != job.failed;
-    m_jobs[index] = job;
+    bool milestone = false;
+    {
+        const QMutexLocker lock(&m_mutex);
+        const ConversionJob &old = m_jobs.at(index);
+        milestone
+            = old.stage != job.stage || old.finished != job.finished || old.failed != job.failed;
+        m_jobs[index] = job;
+    }
     Changed(milestone);
 }
 
 void JobList::removeAt(int index)
 {
-    m_jobs.removeAt(index);
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_jobs.removeAt(index);
+    }
     Changed(true);
 }
 
 void JobList::removeAll()
 {
-    m_jobs.clear();
-    m_jobs.squeeze();
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_jobs.clear();
+        m_jobs.squeeze();
+    }
     Changed(true);
 }
 
 void JobList::append(ConversionJob job)
 {
-    if (HasOutputName(job.outputName)) {
-        const QString base = job.outputName;
-        int n = 2;
-        while (HasOutputName(base + QStringLiteral(" (%1)").arg(n)))
-            ++n;
-        job.outputName = base + QStringLiteral(" (%1)").arg(n);
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (HasOutputName(job.outputName)) {
+            const QString base = job.outputName;
+            int n = 2;
+            while (HasOutputName(base + QStringLiteral(" (%1)").arg(n)))
+                ++n;
+            job.outputName = base + QStringLiteral(" (%1)").arg(n);
+        }
+        m_jobs.append(job);
     }
-    m_jobs.append(job);
     Changed(true);
 }
 

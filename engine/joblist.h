@@ -3,31 +3,36 @@
 #include "engine/conversionjob.h"
 
 #include <QList>
+#include <QMutex>
 
 #include <functional>
 
 // The ordered jobs of the page. Readers take a copy, writers replace the whole record: no
 // reference into the array survives a message pump, during which jobs may be added or removed.
+// Every call is safe from any thread: the jobs of a batch write their records from threads of
+// their own while the window reads them.
 class JobList
 {
 public:
-    int count() const { return int(m_jobs.size()); }
+    int count() const;
     // Stores the job after the last one. Two jobs never write the same file: when another job
     // already has the new job's outputName, " (2)", " (3)", ... is added to it (the first
     // number that is free), before any extension. Files left by earlier runs do not count.
     void append(ConversionJob job);
     // The index must lie in [0, count()).
-    ConversionJob copyOut(int index) const { return m_jobs.at(index); }
+    ConversionJob copyOut(int index) const;
     void replace(int index, const ConversionJob &job);
     void removeAt(int index);
     void removeAll();
-    bool isValidIndex(int index) const { return index >= 0 && index < count(); }
+    bool isValidIndex(int index) const;
 
-    // Before a batch: clears what a run reports, keeps stage and the intermediate state.
-    void resetProgress();
+    // Before a batch of the given rows: clears what a run reports, keeps stage and the
+    // intermediate state.
+    void resetProgress(const QList<int> &rows);
 
-    // Called after every change. A milestone is a change of the jobs themselves or of a job's
-    // stage or outcome; the rest is progress (figures, ranges, names).
+    // Called after every change, in the thread that made it, with no lock held. A milestone is a
+    // change of the jobs themselves or of a job's stage or outcome; the rest is progress (figures,
+    // ranges, names).
     using ChangeListener = std::function<void(bool milestone)>;
     void setChangeListener(ChangeListener listener) { m_changed = std::move(listener); }
 
@@ -40,6 +45,7 @@ private:
             m_changed(milestone);
     }
 
+    mutable QMutex m_mutex;
     QList<ConversionJob> m_jobs;
     ChangeListener m_changed;
 };

@@ -20,15 +20,20 @@ namespace {
 const QString Format = QStringLiteral("mivartel-jobs");
 constexpr int Version = 1;
 
-// The job that a crash would leave half-made: the running one, unless it has already ended.
-int RunningJob(const SharedState &state)
+// The jobs that a crash would leave half-made: the running ones that have not ended yet.
+QList<int> RunningJobs(const SharedState &state)
 {
-    if (!state.converting || !state.jobs.isValidIndex(state.currentJobIndex))
-        return -1;
-    const ConversionJob job = state.jobs.copyOut(state.currentJobIndex);
-    if (job.finished || job.failed || job.stage == JobStage::Canceled)
-        return -1;
-    return state.currentJobIndex;
+    QList<int> rows;
+    if (!state.converting)
+        return rows;
+    for (const int row : state.runningJobs) {
+        if (!state.jobs.isValidIndex(row))
+            continue;
+        const ConversionJob job = state.jobs.copyOut(row);
+        if (!job.finished && !job.failed && job.stage != JobStage::Canceled)
+            rows.append(row);
+    }
+    return rows;
 }
 
 QJsonObject EncodeJob(const ConversionJob &job)
@@ -85,9 +90,14 @@ QByteArray JobListFile::Encode(const SharedState &state)
     for (int i = 0; i < state.jobs.count(); ++i)
         jobs.append(EncodeJob(state.jobs.copyOut(i)));
     QJsonObject root{{"format", Format}, {"version", Version}, {"jobs", jobs}};
-    if (const int running = RunningJob(state); running >= 0) {
+    if (const QList<int> running = RunningJobs(state); !running.isEmpty()) {
+        // "job" names the first, as a file from before several ran at once did.
+        QJsonArray rows;
+        for (const int row : running)
+            rows.append(row);
         root.insert("running",
-                    QJsonObject{{"job", running},
+                    QJsonObject{{"job", running.first()},
+                                {"jobs", rows},
                                 {"outputDirectory", state.outputDirectory},
                                 {"outputType", state.outputType}});
     }
@@ -112,11 +122,18 @@ std::optional<SavedJobs> JobListFile::Decode(const QByteArray &bytes)
     }
     if (root.contains("running")) {
         const QJsonObject running = root.value("running").toObject();
-        saved.runningJob = running.value("job").toInt(-1);
+        const QJsonArray rows = running.contains("jobs") ? running.value("jobs").toArray()
+                                                         : QJsonArray{running.value("job")};
+        for (const QJsonValue &row : rows) {
+            const int index = row.toInt(-1);
+            if (index < 0 || index >= saved.jobs.size())
+                return std::nullopt;
+            saved.runningJobs.append(index);
+        }
         saved.outputDirectory = running.value("outputDirectory").toString();
         saved.outputType = running.value("outputType").toInt();
-        if (saved.runningJob < 0 || saved.runningJob >= saved.jobs.size()
-            || saved.outputDirectory.isEmpty() || !IsValidOutputType(saved.outputType))
+        if (saved.runningJobs.isEmpty() || saved.outputDirectory.isEmpty()
+            || !IsValidOutputType(saved.outputType))
             return std::nullopt;
     }
     return saved;
@@ -155,13 +172,13 @@ SavedJobs JobListFile::Read(const QString &path)
 
 void JobListFile::RecoverInterrupted(SavedJobs &saved)
 {
-    if (saved.runningJob < 0)
-        return;
-    ConversionJob &job = saved.jobs[saved.runningJob];
-    DeleteStageFiles(saved.outputDirectory, job.outputName, job.stage, saved.outputType);
-    job.stage = JobStage::Exporting;
-    job.finished = 0;
-    job.failed = 0;
-    job.failureReason.clear();
-    saved.runningJob = -1;
+    for (const int row : std::as_const(saved.runningJobs)) {
+        ConversionJob &job = saved.jobs[row];
+        DeleteStageFiles(saved.outputDirectory, job.outputName, job.stage, saved.outputType);
+        job.stage = JobStage::Exporting;
+        job.finished = 0;
+        job.failed = 0;
+        job.failureReason.clear();
+    }
+    saved.runningJobs.clear();
 }

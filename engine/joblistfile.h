@@ -10,12 +10,12 @@
 
 struct SharedState;
 
-// A job list as written to disk: the jobs with their ranges and outcomes, and the job that a
+// A job list as written to disk: the jobs with their ranges and outcomes, and the jobs that a
 // batch was running at that moment, if any.
 struct SavedJobs
 {
     QList<ConversionJob> jobs;
-    int runningJob = -1;     // index into jobs; -1 when no batch ran
+    QList<int> runningJobs;  // indexes into jobs; empty when no batch ran
     QString outputDirectory; // of the running batch, ending with "/"
     int outputType = 0;      // of the running batch
 };
@@ -41,6 +41,6 @@ public:
     static constexpr char DamagedSuffix[] = ".damaged";
 
     // A batch was running when the list was last saved, so the program died during it: the
-    // running job becomes not started again and what it left half-made is deleted.
+    // running jobs become not started again and what they left half-made is deleted.
     static void RecoverInterrupted(SavedJobs &saved);
 };

@@ -1,11 +1,13 @@
 #include "engine/jobprogress.h"
 
 #include "engine/encoderstatus.h"
+#include "engine/jobslot.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 
-JobProgress::JobProgress(SharedState &state)
+JobProgress::JobProgress(SharedState &state, JobSlot &slot)
     : m_state(state)
+    , m_slot(slot)
 {}
 
 void JobProgress::ParseEncoderOutput(std::string_view chunk)
@@ -15,13 +17,13 @@ void JobProgress::ParseEncoderOutput(std::string_view chunk)
 
 void JobProgress::ParseEncoderOutput(std::string_view chunk, quint32 now)
 {
-    if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
+    if (!m_state.jobs.isValidIndex(m_slot.jobIndex))
         return;
-    ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
     const EncoderStatus status = EncoderStatus::Parse(chunk);
     if (status.frames) {
         // Unsigned difference: right across a wrap of the tick counter.
-        const quint32 elapsed = now - m_state.jobStartTick;
+        const quint32 elapsed = now - m_slot.jobStartTick;
         // In the very millisecond the job began there is no speed yet: keep the last one.
         if (elapsed > 0)
             job.framesPerSecond = *status.frames * 1000.0 / double(elapsed);
@@ -35,16 +37,16 @@ void JobProgress::ParseEncoderOutput(std::string_view chunk, quint32 now)
     if (status.speed)
         job.encoderSpeed
             = job.encoderSpeed > 0.0 ? 0.7 * job.encoderSpeed + 0.3 * *status.speed : *status.speed;
-    m_state.jobs.replace(m_state.currentJobIndex, job);
-    m_state.RepaintProgressCell();
+    m_state.jobs.replace(m_slot.jobIndex, job);
+    m_state.RepaintProgressCell(m_slot.jobIndex);
 }
 
 void JobProgress::SetJobStage(int stage)
 {
-    if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
+    if (!m_state.jobs.isValidIndex(m_slot.jobIndex))
         return;
-    ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
+    ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
     job.stage = stage;
-    m_state.jobs.replace(m_state.currentJobIndex, job);
-    m_state.RepaintProgressCell();
+    m_state.jobs.replace(m_slot.jobIndex, job);
+    m_state.RepaintProgressCell(m_slot.jobIndex);
 }

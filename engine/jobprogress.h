@@ -4,17 +4,18 @@
 
 #include <string_view>
 
+struct JobSlot;
 struct SharedState;
 
-// Writes what the engine learns of the current job (the one at currentJobIndex) into its
-// record and has its Progress cell repainted.
+// Writes what the engine learns of the slot's job into its record and has its Progress cell
+// repainted.
 class JobProgress
 {
 public:
-    explicit JobProgress(SharedState &state);
+    JobProgress(SharedState &state, JobSlot &slot);
 
-    // Takes one chunk of the encoder's output: frames per second since jobStartTick, the size
-    // and the time reached. Figures missing from the chunk keep their previous values.
+    // Takes one chunk of the encoder's output: frames per second since the slot's jobStartTick, the
+    // size and the time reached. Figures missing from the chunk keep their previous values.
     void ParseEncoderOutput(std::string_view chunk);
     // The same, with the tick count (milliseconds) of the moment the chunk arrived.
     void ParseEncoderOutput(std::string_view chunk, quint32 now);
@@ -22,4 +23,5 @@ public:
 
 private:
     SharedState &m_state;
+    JobSlot &m_slot;
 };

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 #include <cstdio>
 
@@ -25,7 +26,18 @@ QueueSaver::QueueSaver(SharedState &state, const QString &path)
     }
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &QueueSaver::SaveNow);
-    m_state.jobs.setChangeListener([this](bool milestone) { OnChanged(milestone); });
+    m_state.jobs.setChangeListener([this](bool milestone) {
+        if (QThread::currentThread() == thread()) {
+            OnChanged(milestone);
+            return;
+        }
+        // A running job's thread: a milestone is on disk before the job goes on, so that a
+        // crash never finds a stage older than the files it made.
+        QMetaObject::invokeMethod(
+            this,
+            [this, milestone] { OnChanged(milestone); },
+            milestone ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+    });
 }
 
 QueueSaver::~QueueSaver()
@@ -41,7 +53,7 @@ SavedJobs QueueSaver::Restore()
     if (!m_locked)
         return {};
     SavedJobs saved = JobListFile::Read(m_path);
-    if (saved.runningJob >= 0) {
+    if (!saved.runningJobs.isEmpty()) {
         JobListFile::RecoverInterrupted(saved);
         // The list on disk must no longer name a job whose files are gone.
         SharedState recovered;

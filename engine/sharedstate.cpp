@@ -2,6 +2,9 @@
 
 #include "engine/cellrepainter.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 void SharedState::SetProgramDirectory(const QString &directory)
 {
     programDirectory = directory;
@@ -10,15 +13,28 @@ void SharedState::SetProgramDirectory(const QString &directory)
     engineDirectory = programDirectory + QLatin1String("app");
 }
 
-void SharedState::RepaintProgressCell() const
+void SharedState::RepaintProgressCell(int row) const
 {
-    RepaintJobCells(currentJobIndex, currentJobIndex, JobColumn::Progress);
+    RepaintJobCells(row, row, JobColumn::Progress);
 }
 
 void SharedState::RepaintJobCells(int firstRow, int lastRow, int column) const
 {
-    if (repainter)
-        repainter->RepaintCells(firstRow, lastRow, column);
+    if (!repainter)
+        return;
+    QCoreApplication *application = QCoreApplication::instance();
+    if (application && QThread::currentThread() != application->thread()) {
+        // The list's cells belong to the window's thread; a job's thread only asks.
+        QMetaObject::invokeMethod(
+            application,
+            [this, firstRow, lastRow, column] {
+                if (repainter)
+                    repainter->RepaintCells(firstRow, lastRow, column);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    repainter->RepaintCells(firstRow, lastRow, column);
 }
 
 void SharedState::ShowCurrentJob() const

@@ -5,6 +5,7 @@
 #include "engine/encoderstatus.h"
 #include "engine/jobcelltext.h"
 #include "engine/jobprogress.h"
+#include "engine/jobslot.h"
 #include "engine/sharedstate.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -18,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     job.endTime = provider.ConsumeFloatingPointInRange(0.0, 100.0);
     job.stage = 1;
     state.jobs.append(job);
-    state.jobStartTick = provider.ConsumeIntegral<quint32>();
-    JobProgress progress(state);
+    JobSlot slot;
+    slot.jobStartTick = provider.ConsumeIntegral<quint32>();
+    JobProgress progress(state, slot);
     while (provider.remaining_bytes() > 0) {
         // The runner hands over at most 255 bytes at a time.
         const size_t length = provider.ConsumeIntegralInRange<size_t>(1, 255);

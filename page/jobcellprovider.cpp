@@ -45,7 +45,7 @@ void JobCellProvider::GetCellInfo(CellInfo &info)
     }
     const ProgressCell cell = ProgressCellOf(job);
     info.text = cell.text;
-    if (m_state.paused && m_state.converting && info.row == m_state.currentJobIndex)
+    if (m_state.paused && m_state.IsRunning(info.row))
         info.text = PausedText;
     if (cell.progressMax > 0) {
         info.progressMax = cell.progressMax;

@@ -1,6 +1,7 @@
 #include "page/jobmenu.h"
 
 #include "controls/ccelllistctrl.h"
+#include "engine/batchconversion.h"
 #include "engine/outputfiles.h"
 #include "engine/sharedstate.h"
 #include "page/notices.h"
@@ -11,12 +12,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QThread>
+#include <QTimer>
 
 const QString JobMenu::RetryText = QStringLiteral("Retry");
 const QString JobMenu::RemoveText = QStringLiteral("Remove");
 const QString JobMenu::OpenFolderText = QStringLiteral("Open Containing Folder");
 const QString JobMenu::PlayOutputText = QStringLiteral("Play Output");
 const QString JobMenu::ShowErrorText = QStringLiteral("Show Error");
+const QString JobMenu::JobsAtOnceText = QStringLiteral("Jobs at Once");
 
 JobMenu::JobMenu(const PageParts &parts,
                  PageBatch &batch,
@@ -42,7 +46,7 @@ JobMenu::Items JobMenu::ItemsFor(const SharedState &state, int row)
     if (!state.jobs.isValidIndex(row))
         return items;
     const ConversionJob job = state.jobs.copyOut(row);
-    const bool running = state.converting && row == state.currentJobIndex;
+    const bool running = state.IsRunning(row);
     const QString final = FinalFile(state.outputDirectory, job.outputName, state.outputType);
     items.retry = !state.converting && (job.failed || job.stage == JobStage::Canceled);
     items.remove = !state.converting;
@@ -86,6 +90,16 @@ QMenu *JobMenu::MenuFor(int row)
                              QStringLiteral("Error"),
                              QMessageBox::Warning);
     });
+    menu->addSeparator();
+    // From one to a job per processor; a running batch takes the new number as jobs end.
+    QMenu *jobsAtOnce = menu->addMenu(JobsAtOnceText);
+    const int processors = qBound(1, QThread::idealThreadCount(), BatchConversion::MaxJobsAtOnce);
+    for (int jobs = 1; jobs <= qMax(processors, m_batch.jobsAtOnce()); ++jobs) {
+        QAction *action = jobsAtOnce->addAction(QString::number(jobs),
+                                                [this, jobs] { m_batch.SetJobsAtOnce(jobs); });
+        action->setCheckable(true);
+        action->setChecked(jobs == m_batch.jobsAtOnce());
+    }
     return menu;
 }
 
@@ -106,7 +120,7 @@ void JobMenu::Retry(int row)
     SharedState &state = m_parts.state;
     if (state.converting || !state.jobs.isValidIndex(row))
         return;
-    // Back to not started; the next Start converts it with the others.
+    // Back to not started, and converted at once on its own (the list selects one row).
     ConversionJob job = state.jobs.copyOut(row);
     job.finished = 0;
     job.failed = 0;
@@ -114,6 +128,8 @@ void JobMenu::Retry(int row)
     job.stage = JobStage::Exporting;
     state.jobs.replace(row, job);
     m_parts.jobList.RedrawItems(row, row);
+    // From the event loop's own level, not from within the menu's signal.
+    QTimer::singleShot(0, &m_batch, [this, row] { m_batch.StartConverting({row}); });
 }
 
 QUrl JobMenu::OutputUrl(int row) const

@@ -14,9 +14,9 @@ class QMenu;
 class QPoint;
 
 // The job list's context menu (right click on a row, or the Menu key): Pause or Resume,
-// Retry, Remove, Open Containing Folder, Play Output, Show Error. Items that cannot apply to
-// the row are disabled, never hidden; during a batch only those that change no job are
-// enabled.
+// Retry, Remove, Open Containing Folder, Play Output, Show Error, and the "Jobs at Once"
+// setting. Items that cannot apply to the row are disabled, never hidden; during a batch only
+// those that change no job are enabled.
 class JobMenu : public QObject
 {
     Q_OBJECT
@@ -51,6 +51,7 @@ public:
     static const QString OpenFolderText;
     static const QString PlayOutputText;
     static const QString ShowErrorText;
+    static const QString JobsAtOnceText;
 
 private:
     void Show(const QPoint &pos);

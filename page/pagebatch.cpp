@@ -4,6 +4,7 @@
 #include "engine/conversionengine.h"
 #include "engine/errorlog.h"
 #include "engine/jobcelltext.h"
+#include "engine/jobsatonce.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 #include "media/cvideoedit.h"
@@ -40,6 +41,7 @@ PageBatch::PageBatch(const PageParts &parts,
 {
     auto *pause = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &parts.page);
     connect(pause, &QShortcut::activated, this, &PageBatch::TogglePause);
+    m_engine.batch.SetJobsAtOnce(JobsAtOnceSetting());
     m_titleTimer.setInterval(1000);
     connect(&m_titleTimer, &QTimer::timeout, this, &PageBatch::ShowTimeLeft);
 }
@@ -56,11 +58,18 @@ void PageBatch::ShowTimeLeft()
 
 void PageBatch::StartConverting()
 {
+    QList<int> rows;
+    for (int row = 0; row < m_parts.state.jobs.count(); ++row)
+        rows.append(row);
+    StartConverting(rows);
+}
+
+void PageBatch::StartConverting(const QList<int> &rows)
+{
     SharedState &state = m_parts.state;
     if (state.converting)
         return;
-    const int jobCount = state.jobs.count();
-    if (jobCount < 1)
+    if (rows.isEmpty())
         return;
     m_parts.video.exporter().StopExport();
     if (m_controls.outputDirectory.text().isEmpty()) {
@@ -68,7 +77,7 @@ void PageBatch::StartConverting()
             &m_parts.page, NoOutputDirectoryText, QStringLiteral("Error"), QMessageBox::NoIcon);
         return;
     }
-    if (!CheckOutputDirectory() || !CheckRanges(jobCount))
+    if (!CheckOutputDirectory() || !CheckRanges(rows))
         return;
     state.outputType = m_controls.outputType.currentIndex();
     state.selectedProfile = m_controls.profiles.currentRow();
@@ -92,7 +101,7 @@ void PageBatch::StartConverting()
     m_titleTimer.start();
     // At once, from within the batch's loop (which starts the estimate), not a second late.
     QTimer::singleShot(0, this, &PageBatch::ShowTimeLeft);
-    const BatchOutcome outcome = m_engine.batch.RunJobs(jobCount);
+    const BatchOutcome outcome = m_engine.batch.RunJobs(rows);
     m_titleTimer.stop();
     m_parts.page.window()->setWindowTitle(m_title);
     if (m_progressListener)
@@ -121,12 +130,12 @@ bool PageBatch::CheckOutputDirectory()
     return false;
 }
 
-bool PageBatch::CheckRanges(int jobCount)
+bool PageBatch::CheckRanges(const QList<int> &rows)
 {
     const JobList &jobs = m_parts.state.jobs;
     QStringList empty;
-    for (int i = 0; i < jobCount; ++i) {
-        const ConversionJob job = jobs.copyOut(i);
+    for (const int row : rows) {
+        const ConversionJob job = jobs.copyOut(row);
         if (!(job.endTime > job.beginTime))
             empty.append(QFileInfo(job.sourcePath).fileName());
     }
@@ -196,6 +205,17 @@ void PageBatch::TogglePause()
 bool PageBatch::paused() const
 {
     return m_parts.state.paused != 0;
+}
+
+void PageBatch::SetJobsAtOnce(int jobs)
+{
+    m_engine.batch.SetJobsAtOnce(jobs);
+    SetJobsAtOnceSetting(m_engine.batch.jobsAtOnce());
+}
+
+int PageBatch::jobsAtOnce() const
+{
+    return m_engine.batch.jobsAtOnce();
 }
 
 void PageBatch::StopConverting()

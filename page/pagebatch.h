@@ -53,11 +53,16 @@ public:
 
     // Runs the whole batch (nested event loops) and returns when it has ended.
     void StartConverting();
+    // The same for the given rows only (Retry).
+    void StartConverting(const QList<int> &rows);
     // Does nothing when no batch runs; safe to call again before the batch has unwound.
     void StopConverting();
     // Pauses a running batch, or resumes a paused one (Ctrl+P and the list's menu).
     void TogglePause();
     bool paused() const;
+    // How many jobs convert at once; kept in the user's settings.
+    void SetJobsAtOnce(int jobs);
+    int jobsAtOnce() const;
     // The window is closing: stop, and end the batch without a notice or a shutdown.
     void StopForClose();
     // Told every second of a batch the share done (0 to 1), and -1 at its end.
@@ -83,7 +88,7 @@ signals:
 private:
     bool CheckOutputDirectory();
     // An empty range would reach ffmpeg as "-t 00:00:00", which converts to the source's end.
-    bool CheckRanges(int jobCount);
+    bool CheckRanges(const QList<int> &rows);
     void EndBatch(const BatchOutcome &outcome);
     // The window's title with the batch's position and time left.
     void ShowTimeLeft();

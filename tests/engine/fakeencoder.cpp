@@ -4,6 +4,7 @@
 //   --status N      print N ffmpeg-like status lines, 20 ms apart
 //   --stderr-only   print the status lines to standard error only
 //   --hang          after the status lines, wait for "q" on standard input (or forever)
+//   --hang-if TEXT PART  --hang, when TEXT contains PART
 //   --ignore-q      with --hang: read "q" but go on waiting
 //   --exit CODE     exit with this code
 //   --quiet MS      print nothing for MS milliseconds first
@@ -54,6 +55,10 @@ int main(int argc, char *argv[])
             stderrOnly = true;
         } else if (a == "--hang") {
             hang = true;
+        } else if (a == "--hang-if" && i + 2 < argc) {
+            // --hang-if TEXT PART: hangs when TEXT (a job's name) contains PART.
+            hang = hang || std::string(argv[i + 1]).find(argv[i + 2]) != std::string::npos;
+            i += 2;
         } else if (a == "--ignore-q") {
             ignoreQ = true;
         }

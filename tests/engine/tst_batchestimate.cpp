@@ -1,9 +1,13 @@
 #include "engine/batchestimate.h"
 #include "engine/jobprogress.h"
+#include "engine/jobslot.h"
 #include "engine/sharedstate.h"
 
 #include <QFile>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 // The time left of a batch, against a recorded run of the encoder (pass 1 of a 300-s clip,
 // its status chunks with the milliseconds at which they came).
@@ -27,31 +31,47 @@ private:
         double truth;
     };
 
-    // Plays the recorded run as each of `jobs` jobs of a batch, one after the other, and
-    // samples the estimate at every chunk.
-    QList<Sample> Replay(int jobs)
+    // Plays the recorded run as each of `jobs` jobs of a batch, `atOnce` of them side by side
+    // (each as fast as the recorded one), and samples the estimate at every chunk.
+    QList<Sample> Replay(int jobs, int atOnce)
     {
         SharedState state;
-        for (int i = 0; i < jobs; ++i)
+        QList<int> rows;
+        for (int i = 0; i < jobs; ++i) {
             state.jobs.append(ConversionJob::ForSource(QString("/v/%1.mp4").arg(i), 300.0));
-        JobProgress progress(state);
+            rows.append(i);
+        }
         BatchEstimate estimate(state);
         const quint32 start = 1000;
-        const quint32 end = start + quint32(jobs) * m_runMs;
-        estimate.Start(jobs, start);
+        const int waves = (jobs + atOnce - 1) / atOnce;
+        const quint32 end = start + quint32(waves) * m_runMs;
+        estimate.Start(rows, start);
         QList<Sample> samples;
-        for (int i = 0; i < jobs; ++i) {
-            state.currentJobIndex = i;
-            state.jobStartTick = start + quint32(i) * m_runMs;
+        for (int first = 0; first < jobs; first += atOnce) {
+            const quint32 waveStart = start + quint32(first / atOnce) * m_runMs;
+            const int last = qMin(jobs, first + atOnce);
+            std::vector<std::unique_ptr<JobSlot>> jobSlots;
+            std::vector<std::unique_ptr<JobProgress>> progress;
+            for (int i = first; i < last; ++i) {
+                jobSlots.push_back(std::make_unique<JobSlot>());
+                jobSlots.back()->jobIndex = i;
+                jobSlots.back()->jobStartTick = waveStart;
+                progress.push_back(std::make_unique<JobProgress>(state, *jobSlots.back()));
+                estimate.JobStarted(i, waveStart);
+            }
             for (const Chunk &chunk : std::as_const(m_run)) {
-                const quint32 now = state.jobStartTick + chunk.ms;
-                progress.ParseEncoderOutput(chunk.text.toStdString(), now);
+                const quint32 now = waveStart + chunk.ms;
+                for (const std::unique_ptr<JobProgress> &job : progress)
+                    job->ParseEncoderOutput(chunk.text.toStdString(), now);
                 if (const std::optional<double> left = estimate.SecondsLeft(now))
                     samples.append({(now - start) / 1000.0, *left, (end - now) / 1000.0});
             }
-            ConversionJob done = state.jobs.copyOut(i);
-            done.finished = 1;
-            state.jobs.replace(i, done);
+            for (int i = first; i < last; ++i) {
+                ConversionJob done = state.jobs.copyOut(i);
+                done.finished = 1;
+                state.jobs.replace(i, done);
+                estimate.JobEnded(i);
+            }
         }
         return samples;
     }
@@ -93,17 +113,20 @@ private slots:
     }
 
     // Within a quarter of the truth from 10 % of the batch on, for one job and for three (where
-    // the jobs after the first go at the batch's speed).
+    // the jobs after the first go at the batch's speed), one or two at once.
     void followsTheRecordedRun_data()
     {
         QTest::addColumn<int>("jobs");
-        QTest::newRow("one job") << 1;
-        QTest::newRow("three jobs") << 3;
+        QTest::addColumn<int>("atOnce");
+        QTest::newRow("one job") << 1 << 1;
+        QTest::newRow("three jobs") << 3 << 1;
+        QTest::newRow("four jobs, two at once") << 4 << 2;
     }
     void followsTheRecordedRun()
     {
         QFETCH(int, jobs);
-        const QList<Sample> samples = Replay(jobs);
+        QFETCH(int, atOnce);
+        const QList<Sample> samples = Replay(jobs, atOnce);
         QVERIFY(!samples.isEmpty());
         // Quiet at first.
         QVERIFY(samples.first().elapsed >= BatchEstimate::QuietMs / 1000.0);

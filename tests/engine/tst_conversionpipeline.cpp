@@ -1,6 +1,7 @@
 #include "enginefixture.h"
 
 #include "engine/jobcelltext.h"
+#include "testmedia.h"
 
 #include <QDir>
 #include <QTest>
@@ -149,6 +150,59 @@ private slots:
         QCOMPARE(f->state.jobs.copyOut(0).stage, 9);
     }
 
+    // Two jobs running at once, stopped while each is at its own stage: each is cleaned by
+    // that stage, nothing is left in the output folder and no child outlives the batch.
+    void stopWithTwoRunningAtEveryPairOfStages_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        for (int first = JobStage::FirstPass; first <= JobStage::ThirdPhase; ++first) {
+            for (int second = first; second <= JobStage::ThirdPhase; ++second)
+                QTest::addRow("stages %d and %d", first, second) << first << second;
+        }
+    }
+    void stopWithTwoRunningAtEveryPairOfStages()
+    {
+        QFETCH(int, first);
+        QFETCH(int, second);
+        // Each job hangs in the pass that starts its stage, after writing that pass's file.
+        const auto hang = [](int stage) {
+            return QStringLiteral("--hang-if \"$OUTPUT_FILE\" stop%1").arg(stage);
+        };
+        f->WriteProfile(
+            "3GP2_AAC_Profile.ini",
+            Profile({Tool("pass1",
+                          "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp.3gp\" --status 2 " + hang(1)),
+                     Tool("pass2", "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp_2.3g2\" " + hang(2)),
+                     Tool("pass3"),
+                     Tool("pass4", "--write \"$OUTPUT_DIR$OUTPUT_FILE.3g2\" " + hang(3)),
+                     Tool("pass5")}));
+        f->state.outputType = OutputType::Aac3g2;
+        AddJob(QStringLiteral("/v/a_stop%1.avi").arg(first));
+        AddJob(QStringLiteral("/v/b_stop%1.avi").arg(second));
+        f->batch.SetJobsAtOnce(2);
+        const QStringList written{"_temp.3gp", "_temp_2.3g2", ".3g2"};
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, [&] {
+            const QList<int> stages{first, second};
+            for (int row = 0; row < 2; ++row) {
+                const ConversionJob job = f->state.jobs.copyOut(row);
+                if (job.stage != stages[row]
+                    || !QFile::exists(
+                        f->outputDir.filePath(job.outputName + written[stages[row] - 1])))
+                    return;
+            }
+            stopper.stop();
+            f->batch.StopConverting();
+        });
+        stopper.start(20);
+        f->Run();
+        QCOMPARE(f->state.jobs.copyOut(0).stage, int(JobStage::Canceled));
+        QCOMPARE(f->state.jobs.copyOut(1).stage, int(JobStage::Canceled));
+        QCOMPARE(f->OutputFiles(), QStringList{});
+        QCOMPARE(TestMedia::EncoderStates(f->outputDir.path(), "fake_encoder"), QString());
+    }
+
     void profileEditedBetweenJobsIsSeenByTheLaterJob()
     {
         Write3gpProfile();
@@ -233,7 +287,7 @@ private slots:
         QTest::newRow("encoder silent for a while is not hung")
             << QStringList{"--quiet 2500", "", ""} << false << "";
         QTest::newRow("output folder removed while the encoder runs")
-            << QStringList{"--hang", "", ""} << true << "a.3gp was not written";
+            << QStringList{"--status 30", "", ""} << true << "a.3gp was not written";
     }
     void failuresDuringABatch()
     {
@@ -250,10 +304,8 @@ private slots:
         AddJob("/v/a.avi");
         if (removeOutputFolder) {
             f->onRepaint = [this](int, int) {
-                if (f->state.jobs.copyOut(0).sizeKB > 0 && QDir(f->outputDir.path()).exists()) {
+                if (f->state.jobs.copyOut(0).sizeKB > 0 && QDir(f->outputDir.path()).exists())
                     QDir(f->outputDir.path()).removeRecursively();
-                    f->runner.EndEncoder();
-                }
             };
         }
         f->Run();

@@ -63,7 +63,7 @@ private slots:
     void quitCommandEndsTheEncoderAndRepeatsSafely()
     {
         QTimer::singleShot(300, [this] {
-            m_fixture->state.cancelRequested = 1;
+            m_fixture->slot.cancelRequested = 1;
             m_fixture->runner.EndEncoder();
         });
         QElapsedTimer clock;
@@ -80,7 +80,7 @@ private slots:
     void encoderThatIgnoresQuitIsKilledAfterTheGraceTime()
     {
         QTimer::singleShot(200, [this] {
-            m_fixture->state.cancelRequested = 1;
+            m_fixture->slot.cancelRequested = 1;
             m_fixture->runner.EndEncoder();
         });
         QElapsedTimer clock;
@@ -99,7 +99,7 @@ private slots:
 
     void cancellationKillsTheWaitedTool()
     {
-        QTimer::singleShot(200, [this] { m_fixture->state.cancelRequested = 1; });
+        QTimer::singleShot(200, [this] { m_fixture->slot.cancelRequested = 1; });
         QElapsedTimer clock;
         clock.start();
         m_fixture->runner.RunAndWait({Fake, "--hang"});

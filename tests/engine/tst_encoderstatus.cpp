@@ -1,6 +1,7 @@
 #include "engine/cellrepainter.h"
 #include "engine/encoderstatus.h"
 #include "engine/jobprogress.h"
+#include "engine/jobslot.h"
 #include "engine/sharedstate.h"
 
 #include <QTest>
@@ -108,9 +109,10 @@ private slots:
         state.repainter = &repainter;
         state.jobs.append(ConversionJob::ForSource("/a.avi", 20));
         state.jobs.append(ConversionJob::ForSource("/b.avi", 20));
-        state.currentJobIndex = 1;
-        state.jobStartTick = 1000;
-        JobProgress progress(state);
+        JobSlot slot;
+        slot.jobIndex = 1;
+        slot.jobStartTick = 1000;
+        JobProgress progress(state, slot);
 
         progress.ParseEncoderOutput(Ffmpeg51Status, 1000 + 9800);
         ConversionJob job = state.jobs.copyOut(1);
@@ -134,14 +136,15 @@ private slots:
     {
         SharedState state;
         state.jobs.append(ConversionJob::ForSource("/a.avi", 20));
-        JobProgress progress(state);
+        JobSlot slot;
+        JobProgress progress(state, slot);
 
-        state.jobStartTick = 0xFFFFFF00u; // 256 ms before the wrap
+        slot.jobStartTick = 0xFFFFFF00u; // 256 ms before the wrap
         progress.ParseEncoderOutput(Ffmpeg51Status, 0x000001F4u);
         const double speed = state.jobs.copyOut(0).framesPerSecond;
         QCOMPARE(speed, 245 * 1000.0 / (256 + 500));
 
-        state.jobStartTick = 5000;
+        slot.jobStartTick = 5000;
         progress.ParseEncoderOutput(Ffmpeg51Status, 5000);
         QCOMPARE(state.jobs.copyOut(0).framesPerSecond, speed);
     }

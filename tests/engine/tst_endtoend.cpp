@@ -3,6 +3,7 @@
 #include "engine/tickcount.h"
 #include "testmedia.h"
 
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -199,6 +200,40 @@ private slots:
         QCOMPARE(f.OutputFiles(), (QStringList{"gone.3gp", "kept.3gp"}));
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("an earlier run"));
+    }
+
+    // Two jobs at once, the first two ranges of one source (same name but for " (2)", so their
+    // temporary files differ too) beside a job whose source is gone: the good ones move side by
+    // side and convert, the bad one fails alone, and the third job runs in its place.
+    void twoAtOnceBesideAFailingJob()
+    {
+        EngineFixture f;
+        f.UseShippedProfile(0, 1);
+        AddJob(f, m_longClip, "twice.mp4", 0, 20);
+        AddJob(f, m_longClip, "gone.mp4", 0, 3);
+        AddJob(f, m_longClip, "twice.mp4", 20, 40);
+        QVERIFY(QFile::remove(f.state.jobs.copyOut(1).sourcePath));
+        f.batch.SetJobsAtOnce(2);
+        QSet<int> movedTogether;
+        f.onRepaint = [&](int, int) {
+            QList<int> moving;
+            for (int row = 0; row < f.state.jobs.count(); ++row) {
+                const ConversionJob job = f.state.jobs.copyOut(row);
+                if (job.stage == JobStage::FirstPass && job.encodedTime > 0 && !job.finished)
+                    moving.append(row);
+            }
+            if (moving.size() == 2)
+                movedTogether.unite(QSet<int>(moving.begin(), moving.end()));
+        };
+        f.Run();
+        QCOMPARE(f.state.jobs.copyOut(1).failed, 1);
+        QCOMPARE(movedTogether, (QSet<int>{0, 2}));
+        QCOMPARE(f.OutputFiles(), (QStringList{"twice (2).3gp", "twice.3gp"}));
+        CheckResult(
+            f.state.outputDirectory + "twice.3gp", {"3gp4", "h263", "amr_nb", "176x144"}, 20);
+        CheckResult(
+            f.state.outputDirectory + "twice (2).3gp", {"3gp4", "h263", "amr_nb", "176x144"}, 20);
+        QCOMPARE(TestMedia::EncoderStates(f.state.outputDirectory), QString());
     }
 
     void stopInPassOneOrTwoLeavesNoPartialFile_data()

@@ -258,6 +258,50 @@ private slots:
         QVERIFY(f.OutputFiles().isEmpty());
     }
 
+    // With two jobs at once, the exports still come one at a time, the next while the job
+    // before it encodes; each job reads its own intermediate file.
+    void exportsOneAtATimeBesideEncodingJobs()
+    {
+        struct Serialising : IntermediateExporter
+        {
+            IntermediateExporter &inner;
+            const SharedState &state;
+            int depth = 0;
+            int deepest = 0;
+            QList<QList<int>> runningAtExport;
+            Serialising(IntermediateExporter &inner, const SharedState &state)
+                : inner(inner)
+                , state(state)
+            {}
+            void ExportIntermediate(int jobIndex) override
+            {
+                deepest = qMax(deepest, ++depth);
+                runningAtExport.append(state.runningJobs);
+                inner.ExportIntermediate(jobIndex);
+                --depth;
+            }
+            void StopExport() override { inner.StopExport(); }
+        };
+        EngineFixture f;
+        f.UseShippedProfile(0, 1);
+        TimelineExporter control;
+        IntermediateTranscode transcode(f.state, control);
+        Serialising exporter(transcode, f.state);
+        f.batch.SetIntermediateExporter(&exporter);
+        f.batch.SetJobsAtOnce(2);
+        for (int i = 0; i < 3; ++i)
+            AddJob(f, m_source, 0.0, 8.0);
+        QDir::setCurrent(f.state.engineDirectory);
+        f.Run();
+        QCOMPARE(exporter.deepest, 1);
+        QCOMPARE(exporter.runningAtExport.size(), 3);
+        QCOMPARE(exporter.runningAtExport.value(1), QList<int>{0});
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(f.state.jobs.copyOut(row).finished, 1);
+        QCOMPARE(f.OutputFiles().size(), 3);
+        QTRY_VERIFY(Intermediates(f).isEmpty());
+    }
+
     void startFailureLeavesTheJobOnItsSource()
     {
         EngineFixture f;

@@ -70,7 +70,7 @@ private slots:
         const QString path = m_dir.filePath(QTest::currentDataTag());
         QVERIFY(JobListFile::Write(path, JobListFile::Encode(state)));
         const SavedJobs saved = JobListFile::Read(path);
-        QCOMPARE(saved.runningJob, -1);
+        QVERIFY(saved.runningJobs.isEmpty());
         QCOMPARE(saved.jobs.size(), jobs.size());
         for (int i = 0; i < jobs.size(); ++i) {
             const ConversionJob expected = state.jobs.copyOut(i);
@@ -135,11 +135,11 @@ private slots:
 
             // During a batch a stage is on disk before its child runs.
             state.converting = 1;
-            state.currentJobIndex = 3;
+            state.runningJobs = {3};
             ConversionJob job = state.jobs.copyOut(3);
             job.stage = JobStage::FirstPass;
             state.jobs.replace(3, job);
-            QCOMPARE(JobListFile::Read(path).runningJob, 3);
+            QCOMPARE(JobListFile::Read(path).runningJobs, QList<int>{3});
             // Figures of the run wait for the next second.
             job.beginTime = 2;
             state.jobs.replace(3, job);
@@ -151,7 +151,7 @@ private slots:
         const SavedJobs saved = JobListFile::Read(path);
         QCOMPARE(saved.jobs.size(), 19);
         QCOMPARE(saved.jobs[2].beginTime, 2.0);
-        QCOMPARE(saved.runningJob, -1);
+        QVERIFY(saved.runningJobs.isEmpty());
     }
 };
 

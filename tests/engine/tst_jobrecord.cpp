@@ -61,7 +61,7 @@ private slots:
         job.exportPercent = 50;
         job.intermediatePath = "/p/b_10000.avi";
         list.replace(1, job);
-        list.resetProgress();
+        list.resetProgress({1});
         job = list.copyOut(1);
         QCOMPARE(job.finished, 0);
         QCOMPARE(job.failed, 0);

@@ -1,9 +1,13 @@
 #include "controls/ccelllistctrl.h"
+#include "engine/batchconversion.h"
+#include "engine/jobsatonce.h"
 #include "engine/outputfiles.h"
 #include "page/jobmenu.h"
 #include "pagefixture.h"
 
 #include <QMenu>
+
+#include <memory>
 
 // The job list's context menu: which items a row allows, and what they do in the real page.
 class TestJobMenu : public QObject
@@ -21,6 +25,14 @@ private:
         job.failureReason = failed ? "exited with status 1: Invalid data" : QString();
         job.stage = stage;
         return job;
+    }
+
+    static void Trigger(QMenu *menu, const QString &text)
+    {
+        for (QAction *action : menu->actions()) {
+            if (action->text() == text)
+                action->trigger();
+        }
     }
 
 private slots:
@@ -65,7 +77,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         state.converting = converting;
-        state.currentJobIndex = running ? 1 : 0;
+        state.runningJobs = {running ? 1 : 0};
         const JobMenu::Items items = JobMenu::ItemsFor(state, 1);
         QCOMPARE((QList<bool>{items.pause,
                               items.retry,
@@ -80,19 +92,25 @@ private slots:
     }
 
     // A right click on a failed row: every item is there, the inapplicable ones disabled;
-    // Show Error tells the reason and Retry makes the job not started.
+    // Show Error tells the reason, and Retry converts that job alone, at once.
     void rightClickOnAFailedRow()
     {
-        CMivartelDlg *page = m.Open();
+        const QStringList clips = m.Clips("menu", 2, 2.0);
+        CMivartelDlg *page = m.OpenWith(clips);
         QVERIFY(page);
+        QVERIFY(PageFixture::RunBatch(page));
         SharedState &state = page->state();
-        state.outputDirectory = m.OutputDir();
-        state.jobs.append(Job("done", 1, 0, 2));
-        state.jobs.append(Job("bad", 0, 1, 1));
-        page->jobList()->SetItemCount(state.jobs.count());
-        QFile output(FinalFile(state.outputDirectory, "done", state.outputType));
-        QVERIFY(output.open(QIODevice::WriteOnly));
-        output.close();
+        ConversionJob failed = state.jobs.copyOut(1);
+        failed.finished = 0;
+        failed.failed = 1;
+        failed.failureReason = "exited with status 1: Invalid data";
+        state.jobs.replace(1, failed);
+        const QString done = FinalFile(state.outputDirectory, "menu0", state.outputType);
+        const QString retried = FinalFile(state.outputDirectory, "menu1", state.outputType);
+        const QDateTime doneAt = QFileInfo(done).lastModified();
+        const QDateTime retriedAt = QFileInfo(retried).lastModified();
+        QVERIFY(doneAt.isValid() && retriedAt.isValid());
+        m.notices.clear();
 
         CCellListCtrl *list = page->jobList();
         const QRect second = list->visualRect(list->model()->index(1, 0));
@@ -113,26 +131,44 @@ private slots:
                               "Remove",
                               "Open Containing Folder",
                               "Play Output (off)",
-                              "Show Error"}));
-        menu->actions().last()->trigger();
+                              "Show Error",
+                              "Jobs at Once"}));
+        Trigger(menu, JobMenu::ShowErrorText);
         menu->close();
         QCOMPARE(m.notices.size(), 1);
         QVERIFY(m.notices[0].text.contains("Invalid data"));
 
-        QMenu *done = page->findChild<JobMenu *>()->MenuFor(0);
-        for (QAction *action : done->actions()) {
-            if (action->text() == JobMenu::PlayOutputText)
-                action->trigger();
-        }
-        QCOMPARE(m.openedUrls, QList<QUrl>{QUrl::fromLocalFile(output.fileName())});
-        delete done;
+        std::unique_ptr<QMenu> first(page->findChild<JobMenu *>()->MenuFor(0));
+        Trigger(first.get(), JobMenu::PlayOutputText);
+        QCOMPARE(m.openedUrls, QList<QUrl>{QUrl::fromLocalFile(done)});
 
-        QMenu *bad = page->findChild<JobMenu *>()->MenuFor(1);
-        bad->actions().at(2)->trigger(); // Retry
-        delete bad;
-        const ConversionJob retried = state.jobs.copyOut(1);
-        QCOMPARE(retried.failed + retried.finished + retried.stage, 0);
-        QVERIFY(retried.failureReason.isEmpty());
+        std::unique_ptr<QMenu> bad(page->findChild<JobMenu *>()->MenuFor(1));
+        Trigger(bad.get(), JobMenu::RetryText);
+        // The batch runs from the event loop, once the menu's signal has returned.
+        QTRY_COMPARE_WITH_TIMEOUT(state.jobs.copyOut(1).finished, 1, 20000);
+        QVERIFY(QFileInfo(retried).lastModified() > retriedAt);
+        QCOMPARE(state.jobs.copyOut(0).finished, 1);
+        QCOMPARE(QFileInfo(done).lastModified(), doneAt);
+    }
+
+    // "Jobs at Once" sets the number for the next batch and keeps it in the settings.
+    void jobsAtOnceIsKept()
+    {
+        CMivartelDlg *page = m.Open();
+        QVERIFY(page);
+        std::unique_ptr<QMenu> menu(page->findChild<JobMenu *>()->MenuFor(-1));
+        QMenu *jobs = nullptr;
+        for (QAction *action : menu->actions()) {
+            if (action->text() == JobMenu::JobsAtOnceText)
+                jobs = action->menu();
+        }
+        QVERIFY(jobs && !jobs->actions().isEmpty());
+        jobs->actions().last()->trigger();
+        const int chosen = jobs->actions().size();
+        QCOMPARE(page->batchConversion().jobsAtOnce(), chosen);
+        QCOMPARE(JobsAtOnceSetting(), chosen);
+        jobs->actions().first()->trigger();
+        QCOMPARE(JobsAtOnceSetting(), 1);
     }
 };
 

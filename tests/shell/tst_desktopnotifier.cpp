@@ -128,13 +128,15 @@ private slots:
         QFETCH(QList<int>, failedMarks);
         QFETCH(QStringList, expected);
         JobList jobs;
+        QList<int> rows;
         for (int failed : failedMarks) {
+            rows.append(jobs.count());
             ConversionJob job = ConversionJob::ForSource("/videos/clip.avi", 10);
             job.failed = failed;
             job.finished = 1 - failed;
             jobs.append(job);
         }
-        const BatchOutcome outcome = BatchOutcome::Of(jobs, jobs.count(), false);
+        const BatchOutcome outcome = BatchOutcome::Of(jobs, rows, false);
         QCOMPARE(DesktopNotifier().BatchEnded(windowActive, outcome), !expected.isEmpty());
         QCOMPARE(ReceivedUpToMarker(), expected);
     }

@@ -161,7 +161,7 @@ QList<OddSource> MakeOddSources(const QString &dir, const QString &clip, const Q
     };
 }
 
-QString EncoderStates(const QString &folder)
+QString EncoderStates(const QString &folder, const QString &program)
 {
     QString states;
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList({"[0-9]*"}, QDir::Dirs);
@@ -172,7 +172,7 @@ QString EncoderStates(const QString &folder)
             || !stat.open(QIODevice::ReadOnly))
             continue;
         const QByteArray text = stat.readAll();
-        if (text.contains("(ffmpeg)"))
+        if (text.contains("(" + program.toUtf8() + ")"))
             states += QChar(text.at(text.lastIndexOf(')') + 2));
     }
     return states;

@@ -17,9 +17,10 @@ bool MakeClip(const QString &path,
 // pieces) yet is quick to make: 10 s of 1280x720 picture and tone, repeated pieces times
 // without encoding again.
 bool MakeSlowClip(const QString &path, int pieces, QString *log = nullptr);
-// The states (the letter of /proc/PID/stat, "R", "S", "T"...) of the ffmpeg processes whose
-// command line names the folder: the encoders writing into it. Empty when none is left.
-QString EncoderStates(const QString &folder);
+// The states (the letter of /proc/PID/stat, "R", "S", "T"...) of the ffmpeg processes (or
+// those of the named program) whose command line names the folder: the encoders writing into
+// it. Empty when none is left.
+QString EncoderStates(const QString &folder, const QString &program = QStringLiteral("ffmpeg"));
 // Runs mediainfo (an independent reader) and returns its tracks, each a map of its JSON
 // fields ("@type" is "General", "Video" or "Audio"); empty when mediainfo fails.
 QList<QVariantMap> MediaInfoTracks(const QString &path);
