@@ -1,7 +1,7 @@
 // Converts a batch of 8 SD clips (640x480, 30 s) and a batch of 3 HD clips (1280x720, 60 s)
 // through BatchConversion with 1, 2 and 3 jobs at once, in rounds whose order turns, and
 // prints each batch's wall time and its ratio to one at a time, pair by pair (same round).
-// Usage: jobsbench [outputType [rounds]]
+// Usage: jobsbench [outputType [rounds [most at once]]] (by default 0, 3 and 3)
 #include "benchsupport.h"
 #include "engine/conversionengine.h"
 #include "engine/outputtypes.h"
@@ -54,6 +54,7 @@ int main(int argc, char *argv[])
     BenchApplication<QCoreApplication> app(argc, argv);
     const int type = argc > 1 ? atoi(argv[1]) : OutputType::Amr3gp;
     const int rounds = argc > 2 ? atoi(argv[2]) : 3;
+    const int mostAtOnce = argc > 3 ? qBound(1, atoi(argv[3]), 8) : 3;
     QTemporaryDir work;
     Batch batches[] = {{"SD", 8, 30, "640x480", {}}, {"HD", 3, 60, "1280x720", {}}};
     for (Batch &batch : batches) {
@@ -81,16 +82,15 @@ int main(int argc, char *argv[])
               .toInt()
           - 1;
 
-    constexpr int MaxJobs = 3;
     std::printf("type %d, %d rounds, %d processors\n", type, rounds, QThread::idealThreadCount());
     for (const Batch &batch : batches) {
-        QList<double> wall[MaxJobs + 1];
-        QList<double> ratio[MaxJobs + 1];
+        QList<double> wall[9];
+        QList<double> ratio[9];
         for (int round = 0; round < rounds; ++round) {
-            double seconds[MaxJobs + 1] = {};
-            // 1, 2, 3, then 3, 2, 1, ...: a drift of the machine weighs on every N alike.
-            for (int k = 0; k < MaxJobs; ++k) {
-                const int jobs = round % 2 == 0 ? k + 1 : MaxJobs - k;
+            double seconds[9] = {};
+            // 1, 2, 3, then 3, 2, 1, ...: a drift of the machine weighs on every number alike.
+            for (int k = 0; k < mostAtOnce; ++k) {
+                const int jobs = round % 2 == 0 ? k + 1 : mostAtOnce - k;
                 seconds[jobs] = Convert(engine, batch, jobs, work.filePath("out"));
                 if (seconds[jobs] < 0) {
                     std::fprintf(stderr, "%s with %d at once: a job failed\n", batch.name, jobs);
@@ -98,14 +98,14 @@ int main(int argc, char *argv[])
                 }
                 wall[jobs].append(seconds[jobs]);
             }
-            for (int jobs = 2; jobs <= MaxJobs; ++jobs)
+            for (int jobs = 2; jobs <= mostAtOnce; ++jobs)
                 ratio[jobs].append(seconds[jobs] / seconds[1]);
         }
         std::printf(
             "%s: %d clips of %g s at %s\n", batch.name, batch.clips, batch.seconds, batch.size);
         std::printf(
             "  %-7s %10s %12s %10s %10s\n", "at once", "median s", "ratio to 1", "min", "max");
-        for (int jobs = 1; jobs <= MaxJobs; ++jobs) {
+        for (int jobs = 1; jobs <= mostAtOnce; ++jobs) {
             if (jobs == 1) {
                 std::printf("  %-7d %10.2f %12s\n", jobs, BenchSupport::Median(wall[jobs]), "1");
                 continue;

@@ -1,6 +1,5 @@
 #include "engine/batchconversion.h"
 
-#include "engine/cellrepainter.h"
 #include "engine/conversioncontext.h"
 #include "engine/errorlog.h"
 #include "engine/intermediateexporter.h"
@@ -61,7 +60,7 @@ BatchConversion::~BatchConversion()
 
 int BatchConversion::DefaultJobsAtOnce()
 {
-    return std::clamp(QThread::idealThreadCount() / 2, 1, MaxJobsAtOnce);
+    return std::clamp(QThread::idealThreadCount() + 1, 1, 4);
 }
 
 void BatchConversion::SetJobsAtOnce(int jobs)

@@ -34,8 +34,9 @@ public:
     void SetJobsAtOnce(int jobs);
     int jobsAtOnce() const { return m_jobsAtOnce; }
     static constexpr int MaxJobsAtOnce = 16;
-    // The number that served this kind of machine best when measured: one encoder per two
-    // processors, and never fewer than one.
+    // One more than the processors, at most four: on two processors three at once gave the
+    // shortest batches of SD and HD clips alike (bench/jobsbench), since the finishing passes
+    // and the phone-sized encode leave a processor idle now and then.
     static int DefaultJobsAtOnce();
 
     // Clears cancelRequested, resets the progress of the given rows and converts them in that

@@ -418,6 +418,8 @@ private slots:
         QFETCH(int, powerOffs);
         CMivartelDlg *page = m.OpenWith(m.Clips("clip", 3, 20));
         QVERIFY(page);
+        // One at a time, so that the jobs after the stopped one have not started.
+        page->batchConversion().SetJobsAtOnce(1);
         QTest::mouseClick(page->shutDownBox(), Qt::LeftButton);
         QVERIFY(page->shutDownBox()->isChecked());
 
