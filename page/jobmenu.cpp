@@ -15,6 +15,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 const QString JobMenu::RetryText = QStringLiteral("Retry");
 const QString JobMenu::RemoveText = QStringLiteral("Remove");
 const QString JobMenu::OpenFolderText = QStringLiteral("Open Containing Folder");
@@ -91,10 +93,11 @@ QMenu *JobMenu::MenuFor(int row)
                              QMessageBox::Warning);
     });
     menu->addSeparator();
-    // From one to a job per processor; a running batch takes the new number as jobs end.
+    // From one to a job per processor, or to the default when that is more.
     QMenu *jobsAtOnce = menu->addMenu(JobsAtOnceText);
-    const int processors = qBound(1, QThread::idealThreadCount(), BatchConversion::MaxJobsAtOnce);
-    for (int jobs = 1; jobs <= qMax(processors, m_batch.jobsAtOnce()); ++jobs) {
+    const int most = std::max(
+        {QThread::idealThreadCount(), BatchConversion::DefaultJobsAtOnce(), m_batch.jobsAtOnce()});
+    for (int jobs = 1; jobs <= qMin(most, BatchConversion::MaxJobsAtOnce); ++jobs) {
         QAction *action = jobsAtOnce->addAction(QString::number(jobs),
                                                 [this, jobs] { m_batch.SetJobsAtOnce(jobs); });
         action->setCheckable(true);
