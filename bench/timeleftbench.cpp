@@ -1,7 +1,8 @@
 // Converts a batch of five clips of different lengths and picture sizes through
 // BatchConversion, samples the time-left estimate at every progress repaint, and prints how
 // far it was from the truth at 10, 50 and 90 % of the batch.
-// Usage: timeleftbench [outputType [times]]: the clips last `times` times 20, 90, 45, 150, 60 s.
+// Usage: timeleftbench [outputType [times [at once]]]: the clips last `times` times 20, 90, 45,
+// 150, 60 s, converted `at once` at a time (1 by default).
 #include "engine/cellrepainter.h"
 #include "engine/conversionengine.h"
 #include "engine/outputtypes.h"
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int type = argc > 1 ? atoi(argv[1]) : 0;
     const double times = argc > 2 ? atof(argv[2]) : 1.0;
+    const int atOnce = argc > 3 ? atoi(argv[3]) : 1;
     QTemporaryDir work;
     struct Clip
     {
@@ -78,6 +80,7 @@ int main(int argc, char *argv[])
         = engine.catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile"))
               .toInt()
           - 1;
+    engine.batch.SetJobsAtOnce(atOnce);
     state.converting = 1;
     const quint32 start = TickCount();
     const BatchOutcome outcome = engine.batch.RunJobs(state.jobs.count());
@@ -85,9 +88,10 @@ int main(int argc, char *argv[])
     state.converting = 0;
     const double total = (end - start) / 1000.0;
     std::printf("type %d: 5 clips (%g x 20 s 320x240, 90 s 640x480, 45 s 1280x720, 150 s "
-                "320x240, 60 s 960x540), %d finished, %.1f s in all\n",
+                "320x240, 60 s 960x540), %d at once, %d finished, %.1f s in all\n",
                 type,
                 times,
+                atOnce,
                 outcome.finished,
                 total);
     std::printf("%6s %12s %12s %10s %12s\n", "share", "estimate s", "true s", "error", "of batch");

@@ -69,6 +69,7 @@ std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
     double runningLeft = 0.0; // of the running jobs
     double after = 0.0;       // of the jobs not started
     double jobSpeed = 0.0;    // of the running jobs together
+    double longest = 0.0;     // the running job that needs longest at its own speed
     bool anyEnded = false;
     for (const int row : m_rows) {
         if (!m_state.jobs.isValidIndex(row))
@@ -80,6 +81,8 @@ std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
             done += encoded;
             runningLeft += length - encoded;
             jobSpeed += job.encoderSpeed;
+            if (job.encoderSpeed > 0.0)
+                longest = qMax(longest, (length - encoded) / job.encoderSpeed);
         } else if (job.finished || job.failed) {
             done += length;
             anyEnded = true;
@@ -98,8 +101,11 @@ std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
     const double batchSpeed = anyEnded ? done * 1000.0 / double(running) : jobSpeed;
     if (!(jobSpeed > 0.0) && !(batchSpeed > 0.0))
         return std::nullopt;
-    return runningLeft / (jobSpeed > 0.0 ? jobSpeed : batchSpeed)
-           + after / (batchSpeed > 0.0 ? batchSpeed : jobSpeed);
+    // Jobs side by side share the processors, but one long job left alone cannot go faster
+    // than its own speed.
+    return qMax(longest,
+                runningLeft / (jobSpeed > 0.0 ? jobSpeed : batchSpeed)
+                    + after / (batchSpeed > 0.0 ? batchSpeed : jobSpeed));
 }
 
 double BatchEstimate::ShareDone() const
