@@ -18,7 +18,11 @@ PageSources::PageSources(const PageParts &parts, PreviewTrim &trim)
     , m_trim(trim)
     , m_chooseFiles(&SourceFileDialog::ChooseFiles)
     , m_folder(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation))
-    , m_queue(std::make_unique<SourceQueue>(parts, *this))
+    , m_queue(std::make_unique<SourceQueue>(
+          parts,
+          SourceQueue::Listing{
+              [this](const QString &path, double seconds) { ListSource(path, seconds); },
+              [this] { ShowLastJob(); }}))
 {
     // The current folder is the program's own by now: no place to look for videos.
     if (m_folder.isEmpty() || !QFileInfo(m_folder).isDir())

@@ -2,7 +2,6 @@
 
 #include "engine/sharedstate.h"
 #include "page/notices.h"
-#include "page/pagesources.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,9 +16,9 @@ constexpr qint64 StepBudgetMs = 20;
 
 } // namespace
 
-SourceQueue::SourceQueue(const PageParts &parts, PageSources &sources)
+SourceQueue::SourceQueue(const PageParts &parts, Listing listing)
     : m_parts(parts)
-    , m_sources(sources)
+    , m_listing(std::move(listing))
     , m_countLabel(new QLabel(&parts.page))
 {
     m_worker.setMaxThreadCount(1);
@@ -138,7 +137,7 @@ void SourceQueue::ListMeasured()
         m_waiting.pop_front();
         Set &set = m_sets.front();
         if (measured.seconds) {
-            m_sources.ListSource(path, *measured.seconds);
+            m_listing.list(path, *measured.seconds);
             m_listedSinceShown = true;
         } else {
             set.refused.append(
@@ -153,7 +152,7 @@ void SourceQueue::ListMeasured()
     // Only the last file needs its picture: one playback instead of one per file.
     if (m_waiting.empty() && m_listedSinceShown) {
         m_listedSinceShown = false;
-        m_sources.ShowLastJob();
+        m_listing.listed();
     }
     ShowCount();
     if (!m_ready.empty())

@@ -11,8 +11,8 @@
 #include <QThreadPool>
 
 #include <deque>
+#include <functional>
 
-class PageSources;
 class QLabel;
 
 // Files on their way into the job list. They are measured one after another on a worker
@@ -31,8 +31,16 @@ public:
     // button, under the list that is filling.
     static constexpr QRect CountPlace{23, 462, 420, 16};
 
+    // Where the measured files go: list adds one job, listed is told once the files that
+    // came so far are in (so that the last one shows its picture).
+    struct Listing
+    {
+        std::function<void(const QString &path, double seconds)> list;
+        std::function<void()> listed;
+    };
+
     // The count's line goes on parts.page.
-    SourceQueue(const PageParts &parts, PageSources &sources);
+    SourceQueue(const PageParts &parts, Listing listing);
     // Drops what waits and lets the file being measured finish (a few milliseconds, at most
     // the measuring's time limit).
     ~SourceQueue() override;
@@ -66,7 +74,7 @@ private:
     void ShowCount();
 
     PageParts m_parts;
-    PageSources &m_sources;
+    Listing m_listing;
     QLabel *m_countLabel = nullptr; // the page's child
     // One thread, so that the files are measured, and listed, in the order given.
     QThreadPool m_worker;
