@@ -188,7 +188,6 @@ void EncoderRunner::RunAndWait(const QStringList &command)
         m_waitedFailure = QLatin1String(NotStarted);
         return;
     }
-    m_waited = &process;
     // Cancellation is tested before every wait, so a tool started after Stop ends at once.
     while (process.state() != QProcess::NotRunning) {
         if (m_slot.cancelRequested) {
@@ -198,7 +197,6 @@ void EncoderRunner::RunAndWait(const QStringList &command)
         WaitAndPumpMessages();
     }
     m_slot.toolGroup = 0;
-    m_waited = nullptr;
     const QByteArray rest = process.readAllStandardOutput();
     KeepTail(tail, rest.constData(), rest.size());
     m_waitedFailure = FailureOf(process, tail);
@@ -244,17 +242,6 @@ void EncoderRunner::WaitForEncoderExit(int timeoutMs)
     if (m_encoder->state() != QProcess::NotRunning)
         Terminate(*m_encoder, m_slot.encoderGroup);
     m_slot.encoderGroup = 0;
-}
-
-void EncoderRunner::TerminateWaitedChild()
-{
-    if (m_waited && m_waited->state() != QProcess::NotRunning)
-        Terminate(*m_waited, m_slot.toolGroup);
-}
-
-void EncoderRunner::SetSuspended(bool suspended)
-{
-    m_slot.SetSuspended(suspended);
 }
 
 void EncoderRunner::Terminate(QProcess &process, std::atomic<qint64> &group)

@@ -37,12 +37,6 @@ public:
     static constexpr int QuitTimeoutMs = 5000;
     // Waits, dispatching events, until the encoder has exited; kills it after timeoutMs.
     void WaitForEncoderExit(int timeoutMs = QuitTimeoutMs);
-    // Kills the child of a running RunAndWait and waits until it is gone.
-    void TerminateWaitedChild();
-    // Stops (SIGSTOP) or continues (SIGCONT) the running children through the slot; a child
-    // started while suspended is stopped at once. A stopped child writes nothing and needs no
-    // time limit.
-    void SetSuspended(bool suspended);
 
     // Why the last encoder of RunWithPipes did not succeed, once it has ended; empty when it
     // exited with status 0. Ends with the last line it printed, where ffmpeg names its error.
@@ -68,7 +62,6 @@ private:
     std::unique_ptr<QProcess> m_encoder;
     bool m_outputOpen = false;
     bool m_inputOpen = false;
-    QProcess *m_waited = nullptr;
     bool m_encoderStarted = false;
     QByteArray m_encoderTail; // the end of the encoder's output
     QString m_waitedFailure;
