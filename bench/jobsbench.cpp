@@ -5,6 +5,7 @@
 #include "benchsupport.h"
 #include "engine/conversionengine.h"
 #include "engine/outputtypes.h"
+#include "engine/profilelist.h"
 #include "testmedia.h"
 
 #include <QCoreApplication>
@@ -75,12 +76,10 @@ int main(int argc, char *argv[])
     SharedState &state = engine.state;
     state.SetProgramDirectory(QCoreApplication::applicationDirPath());
     state.outputType = type;
-    QDir::setCurrent(state.engineDirectory);
-    engine.catalog.SetFile(QLatin1String(profileFileTable[size_t(type)].profileFile));
-    state.selectedProfile
-        = engine.catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile"))
-              .toInt()
-          - 1;
+    // The type's default profile, as the window and the console choose it.
+    state.selectedProfile = LoadProfileList(engine.catalog, state.engineDirectory, type)
+                                .value_or(ProfileList())
+                                .selected;
 
     std::printf("type %d, %d rounds, %d processors\n", type, rounds, QThread::idealThreadCount());
     for (const Batch &batch : batches) {

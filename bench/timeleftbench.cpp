@@ -5,7 +5,7 @@
 // 150, 60 s, converted `at once` at a time (1 by default).
 #include "engine/cellrepainter.h"
 #include "engine/conversionengine.h"
-#include "engine/outputtypes.h"
+#include "engine/profilelist.h"
 #include "engine/tickcount.h"
 #include "testmedia.h"
 
@@ -74,12 +74,10 @@ int main(int argc, char *argv[])
         state.jobs.append(ConversionJob::ForSource(path, seconds));
     }
     state.outputType = type;
-    QDir::setCurrent(state.engineDirectory);
-    engine.catalog.SetFile(QLatin1String(profileFileTable[size_t(type)].profileFile));
-    state.selectedProfile
-        = engine.catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile"))
-              .toInt()
-          - 1;
+    // The type's default profile, as the window and the console choose it.
+    state.selectedProfile = LoadProfileList(engine.catalog, state.engineDirectory, type)
+                                .value_or(ProfileList())
+                                .selected;
     engine.batch.SetJobsAtOnce(atOnce);
     state.converting = 1;
     const quint32 start = TickCount();

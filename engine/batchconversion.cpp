@@ -68,12 +68,17 @@ void BatchConversion::SetJobsAtOnce(int jobs)
     m_jobsAtOnce = std::clamp(jobs, 1, MaxJobsAtOnce);
 }
 
-BatchOutcome BatchConversion::RunJobs(int jobCount)
+QList<int> BatchConversion::FirstRows(int count)
 {
     QList<int> rows;
-    for (int row = 0; row < jobCount; ++row)
+    for (int row = 0; row < count; ++row)
         rows.append(row);
-    return RunJobs(rows);
+    return rows;
+}
+
+BatchOutcome BatchConversion::RunJobs(int jobCount)
+{
+    return RunJobs(FirstRows(jobCount));
 }
 
 BatchOutcome BatchConversion::RunJobs(const QList<int> &rows)
@@ -85,7 +90,6 @@ BatchOutcome BatchConversion::RunJobs(const QList<int> &rows)
         m_state.RepaintProgressCell(row);
     qsizetype next = 0;
     for (;;) {
-        ReapEndedJobs();
         while (!m_state.cancelRequested && !m_state.paused && next < rows.size()
                && int(m_running.size()) < m_jobsAtOnce) {
             const int row = rows.at(next++);
@@ -133,12 +137,14 @@ void BatchConversion::StartJob(int row)
     raw->thread->start();
 }
 
+bool BatchConversion::StillRunning(const std::unique_ptr<RunningJob> &running)
+{
+    return !running->ended;
+}
+
 bool BatchConversion::ReapEndedJobs()
 {
-    const auto ended = std::stable_partition(
-        m_running.begin(), m_running.end(), [](const std::unique_ptr<RunningJob> &running) {
-            return !running->ended;
-        });
+    const auto ended = std::stable_partition(m_running.begin(), m_running.end(), StillRunning);
     if (ended == m_running.end())
         return false;
     for (auto it = ended; it != m_running.end(); ++it) {
@@ -221,15 +227,20 @@ void BatchConversion::StopJob(ConversionContext &context, const JobSlot &slot)
     context.progress.SetJobStage(JobStage::Canceled);
 }
 
+void BatchConversion::SetPaused(bool paused)
+{
+    m_state.paused = paused ? 1 : 0;
+    for (const std::unique_ptr<RunningJob> &running : m_running) {
+        running->slot.SetSuspended(paused);
+        m_state.RepaintProgressCell(running->slot.jobIndex);
+    }
+}
+
 void BatchConversion::Pause()
 {
     if (!m_state.converting || m_state.paused)
         return;
-    m_state.paused = 1;
-    for (const std::unique_ptr<RunningJob> &running : m_running) {
-        running->slot.SetSuspended(true);
-        m_state.RepaintProgressCell(running->slot.jobIndex);
-    }
+    SetPaused(true);
     m_estimate.Pause(TickCount());
 }
 
@@ -237,11 +248,7 @@ void BatchConversion::Resume()
 {
     if (!m_state.paused)
         return;
-    m_state.paused = 0;
-    for (const std::unique_ptr<RunningJob> &running : m_running) {
-        running->slot.SetSuspended(false);
-        m_state.RepaintProgressCell(running->slot.jobIndex);
-    }
+    SetPaused(false);
     m_estimate.Resume(TickCount());
     // Jobs wait to start while paused; the batch loop may be sleeping on that.
     WakeApplication();
@@ -257,8 +264,6 @@ void BatchConversion::StopConverting()
         running->Wake();
     }
     // Each job cleans up by its own stage; when Stop returns, nothing half-made is left.
-    while (std::any_of(m_running.begin(),
-                       m_running.end(),
-                       [](const std::unique_ptr<RunningJob> &running) { return !running->ended; }))
+    while (std::any_of(m_running.begin(), m_running.end(), StillRunning))
         WaitAndPumpMessages();
 }

@@ -47,6 +47,8 @@ public:
     BatchOutcome RunJobs(const QList<int> &rows);
     // The same for rows 0..jobCount-1.
     BatchOutcome RunJobs(int jobCount);
+    // Rows 0..count-1, the whole list's batch.
+    static QList<int> FirstRows(int count);
 
     // Sets cancelRequested and has every running job end its children and delete its partial
     // files by its stage; returns when they have. Safe to call again.
@@ -73,12 +75,15 @@ private:
     struct RunningJob;
 
     void StartJob(int row);
+    static bool StillRunning(const std::unique_ptr<RunningJob> &running);
     // Joins the threads of the jobs that have ended; true when one had.
     bool ReapEndedJobs();
     // The job's own thread: converts it, then settles it as finished, failed or stopped.
     void ConvertInThread(RunningJob &running);
     void FinishJob(ConversionContext &context, const JobSlot &slot, const FileMark &earlier);
     void StopJob(ConversionContext &context, const JobSlot &slot);
+    // Stops or continues every running job's children and repaints their rows.
+    void SetPaused(bool paused);
 
     SharedState &m_state;
     IntermediateExporter *m_exporter = nullptr;

@@ -58,10 +58,7 @@ void PageBatch::ShowTimeLeft()
 
 void PageBatch::StartConverting()
 {
-    QList<int> rows;
-    for (int row = 0; row < m_parts.state.jobs.count(); ++row)
-        rows.append(row);
-    StartConverting(rows);
+    StartConverting(BatchConversion::FirstRows(m_parts.state.jobs.count()));
 }
 
 void PageBatch::StartConverting(const QList<int> &rows)

@@ -92,7 +92,8 @@ private slots:
     }
 
     // A right click on a failed row: every item is there, the inapplicable ones disabled;
-    // Show Error tells the reason, and Retry converts that job alone, at once.
+    // Jobs at Once is kept, Show Error tells the reason, and Retry converts that job alone, at
+    // once.
     void rightClickOnAFailedRow()
     {
         const QStringList clips = m.Clips("menu", 2, 2.0);
@@ -133,6 +134,12 @@ private slots:
                               "Play Output (off)",
                               "Show Error",
                               "Jobs at Once"}));
+        // "Jobs at Once" sets the number for the next batch and keeps it in the settings.
+        QMenu *jobs = menu->actions().last()->menu();
+        QVERIFY(jobs && !jobs->actions().isEmpty());
+        jobs->actions().last()->trigger();
+        QCOMPARE(page->batchConversion().jobsAtOnce(), int(jobs->actions().size()));
+        QCOMPARE(JobsAtOnceSetting(), int(jobs->actions().size()));
         Trigger(menu, JobMenu::ShowErrorText);
         menu->close();
         QCOMPARE(m.notices.size(), 1);
@@ -149,26 +156,6 @@ private slots:
         QVERIFY(QFileInfo(retried).lastModified() > retriedAt);
         QCOMPARE(state.jobs.copyOut(0).finished, 1);
         QCOMPARE(QFileInfo(done).lastModified(), doneAt);
-    }
-
-    // "Jobs at Once" sets the number for the next batch and keeps it in the settings.
-    void jobsAtOnceIsKept()
-    {
-        CMivartelDlg *page = m.Open();
-        QVERIFY(page);
-        std::unique_ptr<QMenu> menu(page->findChild<JobMenu *>()->MenuFor(-1));
-        QMenu *jobs = nullptr;
-        for (QAction *action : menu->actions()) {
-            if (action->text() == JobMenu::JobsAtOnceText)
-                jobs = action->menu();
-        }
-        QVERIFY(jobs && !jobs->actions().isEmpty());
-        jobs->actions().last()->trigger();
-        const int chosen = jobs->actions().size();
-        QCOMPARE(page->batchConversion().jobsAtOnce(), chosen);
-        QCOMPARE(JobsAtOnceSetting(), chosen);
-        jobs->actions().first()->trigger();
-        QCOMPARE(JobsAtOnceSetting(), 1);
     }
 };
 
