@@ -6,6 +6,7 @@
 #include "engine/jobslot.h"
 #include "engine/messagepump.h"
 #include "engine/outputfiles.h"
+#include "engine/outputreservation.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 
@@ -21,13 +22,7 @@ struct BatchConversion::RunningJob
     JobSlot slot;
     FileMark earlier;
     std::unique_ptr<QThread> thread;
-    std::atomic<bool> ended{false};
-
-    void Wake() const
-    {
-        if (QAbstractEventDispatcher *dispatcher = thread->eventDispatcher())
-            dispatcher->wakeUp();
-    }
+    bool ended = false; // under the batch's m_lock
 };
 
 namespace {
@@ -53,9 +48,19 @@ BatchConversion::~BatchConversion()
     for (const std::unique_ptr<RunningJob> &running : m_running) {
         running->slot.cancelRequested = 1;
         running->slot.SetSuspended(false);
-        running->Wake();
+        Wake(*running);
         running->thread->wait();
     }
+}
+
+void BatchConversion::Wake(const RunningJob &running) const
+{
+    // A thread that has ended its job may be tearing down its event dispatcher.
+    const QMutexLocker lock(&m_lock);
+    if (running.ended)
+        return;
+    if (QAbstractEventDispatcher *dispatcher = running.thread->eventDispatcher())
+        dispatcher->wakeUp();
 }
 
 int BatchConversion::DefaultJobsAtOnce()
@@ -85,6 +90,11 @@ BatchOutcome BatchConversion::RunJobs(const QList<int> &rows)
 {
     m_state.cancelRequested = 0;
     m_state.jobs.resetProgress(rows);
+    {
+        JobSlot probe;
+        ConversionContext context(m_state, probe);
+        ReserveOutputNames(m_state, rows, context.pipeline.Commands());
+    }
     m_estimate.Start(rows, TickCount());
     for (const int row : rows)
         m_state.RepaintProgressCell(row);
@@ -125,7 +135,7 @@ void BatchConversion::StartJob(int row)
 {
     auto running = std::make_unique<RunningJob>();
     running->slot.jobIndex = row;
-    running->slot.suspended = m_state.paused != 0;
+    running->slot.SetSuspended(m_state.paused != 0);
     const ConversionJob job = m_state.jobs.copyOut(row);
     const QFileInfo before(FinalFile(m_state.outputDirectory, job.outputName, m_state.outputType));
     running->earlier = {before.exists(), before.lastModified(), before.size()};
@@ -137,14 +147,19 @@ void BatchConversion::StartJob(int row)
     raw->thread->start();
 }
 
-bool BatchConversion::StillRunning(const std::unique_ptr<RunningJob> &running)
+bool BatchConversion::AnyStillRunning() const
 {
-    return !running->ended;
+    const QMutexLocker lock(&m_lock);
+    return std::any_of(
+        m_running.begin(), m_running.end(), [](const auto &running) { return !running->ended; });
 }
 
 bool BatchConversion::ReapEndedJobs()
 {
-    const auto ended = std::stable_partition(m_running.begin(), m_running.end(), StillRunning);
+    QMutexLocker lock(&m_lock);
+    const auto ended = std::stable_partition(
+        m_running.begin(), m_running.end(), [](const auto &r) { return !r->ended; });
+    lock.unlock();
     if (ended == m_running.end())
         return false;
     for (auto it = ended; it != m_running.end(); ++it) {
@@ -161,16 +176,19 @@ void BatchConversion::ConvertInThread(RunningJob &running)
     {
         ConversionContext context(m_state, running.slot);
         running.slot.jobStartTick = TickCount();
-        context.pipeline.ConvertJob();
-        if (running.slot.cancelRequested)
-            StopJob(context, running.slot);
-        else
+        // A job whose passes all ran is finished, whatever a Stop asks afterwards.
+        if (context.pipeline.ConvertJob())
             FinishJob(context, running.slot, running.earlier);
+        else
+            StopJob(context, running.slot);
         // However the job ended, no encoder outlives it.
         context.runner.EndEncoder();
         context.runner.WaitForEncoderExit();
     }
-    running.ended = true;
+    {
+        const QMutexLocker lock(&m_lock);
+        running.ended = true;
+    }
     WakeApplication();
 }
 
@@ -202,8 +220,8 @@ void BatchConversion::FinishJob(ConversionContext &context,
                     QStringLiteral("ERROR:   job %1 (%2) failed: %3.\n")
                         .arg(QString::number(row + 1), job.sourcePath, reason));
         // Nothing half-made stays in the output folder; an earlier run's result is left alone.
-        DeleteFileIfAny(FirstTempFile(dir, job.outputName));
-        DeleteFileIfAny(SecondTempFile(dir, job.outputName));
+        for (const QString &temp : TempFiles(dir, job.outputName, m_state.outputType))
+            DeleteFileIfAny(temp);
         if (changed)
             DeleteFileIfAny(final);
     }
@@ -230,6 +248,8 @@ void BatchConversion::StopJob(ConversionContext &context, const JobSlot &slot)
 void BatchConversion::SetPaused(bool paused)
 {
     m_state.paused = paused ? 1 : 0;
+    if (m_exporter)
+        m_exporter->SetPaused(paused);
     for (const std::unique_ptr<RunningJob> &running : m_running) {
         running->slot.SetSuspended(paused);
         m_state.RepaintProgressCell(running->slot.jobIndex);
@@ -238,7 +258,8 @@ void BatchConversion::SetPaused(bool paused)
 
 void BatchConversion::Pause()
 {
-    if (!m_state.converting || m_state.paused)
+    // A stopping job must be able to read its "q" and end at once.
+    if (!m_state.converting || m_state.paused || m_state.cancelRequested)
         return;
     SetPaused(true);
     m_estimate.Pause(TickCount());
@@ -261,9 +282,9 @@ void BatchConversion::StopConverting()
     m_state.cancelRequested = 1;
     for (const std::unique_ptr<RunningJob> &running : m_running) {
         running->slot.cancelRequested = 1;
-        running->Wake();
+        Wake(*running);
     }
     // Each job cleans up by its own stage; when Stop returns, nothing half-made is left.
-    while (std::any_of(m_running.begin(), m_running.end(), StillRunning))
+    while (AnyStillRunning())
         WaitAndPumpMessages();
 }

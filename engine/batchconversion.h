@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMutex>
 
 #include <memory>
 #include <vector>
@@ -18,6 +19,13 @@ struct SharedState;
 // that the page and the console front end share them. Up to jobsAtOnce() jobs convert at
 // once, each in a thread of its own with its own context; the intermediate export, the batch's
 // outcome and its end stay on the caller's thread, one at a time.
+//
+// Threads: the public members run on the caller's thread (the window's or the console's), and
+// so do StartJob, ReapEndedJobs and SetPaused. ConvertInThread, FinishJob and StopJob run on
+// a job's own thread. The running jobs' list is changed only on the caller's thread; what a
+// job's thread and the caller's share is its slot (with a lock of its own), the job list
+// (locked) and each running job's "ended", which m_lock guards together with waking the job's
+// thread, so that no thread is woken once it has begun to end.
 class BatchConversion
 {
 public:
@@ -39,8 +47,9 @@ public:
     // and the phone-sized encode leave a processor idle now and then.
     static int DefaultJobsAtOnce();
 
-    // Clears cancelRequested, resets the progress of the given rows and converts them in that
-    // order, keeping up to jobsAtOnce() of them running, until the last is done or the user
+    // Clears cancelRequested, resets the progress of the given rows, reserves their output
+    // names (renaming a job whose files would clash, see ReserveOutputNames) and converts them
+    // in that order, keeping up to jobsAtOnce() of them running, until the last is done or the user
     // stops. A job whose command failed, or whose final file is missing or empty afterwards,
     // is marked failed instead of finished, with its reason in the job and the log; its
     // partial files are deleted and the batch goes on. Returns once no job runs any more.
@@ -55,7 +64,8 @@ public:
     void StopConverting();
 
     // Stops the running jobs' children where they are, and the time-left estimate with them;
-    // Resume lets them go on. No job starts while paused. Nothing happens when no batch runs.
+    // Resume lets them go on; the intermediate export is paused too. No job starts while
+    // paused. Nothing happens when no batch runs, and Pause is refused once Stop was pressed.
     // Stop resumes first.
     void Pause();
     void Resume();
@@ -75,7 +85,9 @@ private:
     struct RunningJob;
 
     void StartJob(int row);
-    static bool StillRunning(const std::unique_ptr<RunningJob> &running);
+    // Wakes the job's thread from its wait, unless it has ended.
+    void Wake(const RunningJob &running) const;
+    bool AnyStillRunning() const;
     // Joins the threads of the jobs that have ended; true when one had.
     bool ReapEndedJobs();
     // The job's own thread: converts it, then settles it as finished, failed or stopped.
@@ -90,4 +102,5 @@ private:
     BatchEstimate m_estimate;
     int m_jobsAtOnce = 1;
     std::vector<std::unique_ptr<RunningJob>> m_running;
+    mutable QMutex m_lock;
 };

@@ -79,6 +79,14 @@ QString ConversionPipeline::StructureProblem()
     return {};
 }
 
+QStringList ConversionPipeline::Commands()
+{
+    if (!StructureProblem().isEmpty())
+        return {};
+    return m_catalog.profileValues.mid(FirstCommandPosition - 1,
+                                       RequiredLines(m_state.outputType) - 1);
+}
+
 QStringList ConversionPipeline::Expand(int position) const
 {
     const QString commandTemplate = m_catalog.profileValues.at(position - 1);
@@ -93,7 +101,7 @@ void ConversionPipeline::NoteFailure(int pass, const QStringList &command, const
     m_failure = QStringLiteral("command %1 (%2) %3").arg(pass).arg(command.value(0), failure);
 }
 
-void ConversionPipeline::ConvertJob()
+bool ConversionPipeline::ConvertJob()
 {
     m_failure.clear();
     // Reads the profile afresh, so an edit between two jobs of a batch is seen. A missing
@@ -105,7 +113,7 @@ void ConversionPipeline::ConvertJob()
                     QStringLiteral("ERROR:   job %1 not converted: %2.\n")
                         .arg(m_slot.jobIndex + 1)
                         .arg(problem));
-        return;
+        return true;
     }
     const bool threeG2 = m_state.outputType == OutputType::Aac3g2;
     const ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
@@ -120,7 +128,7 @@ void ConversionPipeline::ConvertJob()
     const QString intermediate = m_state.jobs.copyOut(m_slot.jobIndex).intermediatePath;
     if (m_slot.cancelRequested) {
         DeleteFileIfAny(intermediate);
-        return;
+        return false;
     }
     DeleteFileIfAny(intermediate);
     m_runner.EndEncoder();
@@ -132,24 +140,30 @@ void ConversionPipeline::ConvertJob()
     m_progress.SetJobStage(JobStage::SecondPhase);
     m_runner.RunAndWait(command);
     if (m_slot.cancelRequested)
-        return;
+        return false;
     NoteFailure(2, command, m_runner.waitedFailure());
     command = Expand(FirstCommandPosition + 2);
     m_runner.RunAndWait(command);
+    // A cancel that came after the last pass ended changes nothing: the job is done.
+    if (m_runner.waitedCanceled() || (threeG2 && m_slot.cancelRequested))
+        return false;
     NoteFailure(3, command, m_runner.waitedFailure());
     DeleteFileIfAny(firstTemp);
 
     if (!threeG2)
-        return;
+        return true;
     // Passes 4 and 5, 3G2 only.
     command = Expand(FirstCommandPosition + 3);
     m_progress.SetJobStage(JobStage::ThirdPhase);
     m_runner.RunAndWait(command);
     if (m_slot.cancelRequested)
-        return;
+        return false;
     NoteFailure(4, command, m_runner.waitedFailure());
     command = Expand(FirstCommandPosition + 4);
     m_runner.RunAndWait(command);
+    if (m_runner.waitedCanceled())
+        return false;
     NoteFailure(5, command, m_runner.waitedFailure());
     DeleteFileIfAny(secondTemp);
+    return true;
 }

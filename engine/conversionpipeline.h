@@ -14,6 +14,10 @@ struct SharedState;
 // Converts the slot's job with the selected profile: pass 1 (the encoder, with progress) and
 // the finishing passes 2 and 3, plus 4 and 5 for 3G2, with the job's stage set between them
 // and the temporary files deleted after the passes that use them.
+//
+// Threads: all of it runs on the thread of the job it converts (or the window's, for the front
+// ends' checks before a batch); the shared state is reached only through its locked job list
+// and the values that do not change while a batch runs.
 class ConversionPipeline
 {
 public:
@@ -23,17 +27,21 @@ public:
                        EncoderRunner &runner,
                        JobProgress &progress);
 
-    // Reads the profile afresh and runs its commands; returns early, with the job at the stage
-    // it had reached, when the slot's cancelRequested is seen after a pass (the stage tells the
-    // caller which files to clean). A profile that cannot run (none selected, too few
-    // commands) runs nothing and leaves its reason in the log.
-    void ConvertJob();
+    // Reads the profile afresh and runs its commands. Returns false, early and with the job at
+    // the stage it had reached, when the user cancelled before the last pass ended (the stage
+    // tells the caller which files to clean); true once every pass has run, whatever a cancel
+    // asks after that, since the job is then done. A profile that cannot run (none selected,
+    // too few commands) runs nothing, leaves its reason in the log, and counts as run.
+    bool ConvertJob();
 
     // The reason the selected profile cannot run, or empty when it can: no profile, too few
     // commands, or a command whose program cannot be found or is not executable (looked for as
     // the runner looks). Reads the profile file of the selected output type from
     // engineDirectory, which becomes the current directory. Meant for before a batch.
     QString ProfileProblem();
+
+    // The command templates of the selected profile, in order; empty when it cannot run.
+    QStringList Commands();
 
     // Why the last ConvertJob did not succeed: the first command that could not start or
     // exited with an error, or the profile's problem; empty when every command succeeded.

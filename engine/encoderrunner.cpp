@@ -1,5 +1,6 @@
 #include "engine/encoderrunner.h"
 
+#include "engine/childprocess.h"
 #include "engine/errorlog.h"
 #include "engine/jobprogress.h"
 #include "engine/jobslot.h"
@@ -15,8 +16,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -72,13 +71,13 @@ EncoderRunner::EncoderRunner(SharedState &state, JobSlot &slot, JobProgress &pro
 EncoderRunner::~EncoderRunner()
 {
     if (m_encoder && m_encoder->state() != QProcess::NotRunning)
-        Terminate(*m_encoder, m_slot.encoderGroup);
-    m_slot.encoderGroup = 0;
+        Terminate(*m_encoder, JobSlot::Child::Encoder);
+    m_slot.ClearChild(JobSlot::Child::Encoder);
 }
 
 bool EncoderRunner::CreateChildProcess(QProcess &process,
                                        const QStringList &command,
-                                       std::atomic<qint64> &group,
+                                       JobSlot::Child child,
                                        int &errorCode)
 {
     errorCode = 0;
@@ -93,18 +92,8 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
     process.setArguments(command.mid(1));
     // A relative name in a profile's command means the engine's folder, as the program does.
     process.setWorkingDirectory(m_state.engineDirectory);
-    // Its own session: a Ctrl-C in a terminal is ours to handle (as Stop), not the child's.
-    // And it dies with us: a killed program must not leave an encoder writing for minutes.
-    // The signal follows the thread that forked, which is the job's own; every child of a job
-    // has ended before its thread does.
-    const pid_t parent = ::getpid();
-    process.setChildProcessModifier([parent] {
-        ::setsid();
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        // We may have died before prctl took effect.
-        if (::getppid() != parent)
-            ::raise(SIGKILL);
-    });
+    // Forked by the job's own thread; every child of a job has ended before its thread does.
+    SetUpOwnedChild(process);
     process.start(QIODevice::ReadWrite);
     // The result of exec arrives as an event; a failure never emits finished.
     while (process.state() == QProcess::Starting)
@@ -113,10 +102,8 @@ bool EncoderRunner::CreateChildProcess(QProcess &process,
         errorCode = EACCES;
         return false;
     }
-    // Published before the pause flag is read, see JobSlot::SetSuspended.
-    group = process.processId();
-    if (m_slot.suspended)
-        ::kill(-pid_t(process.processId()), SIGSTOP);
+    // Stopped at once when a pause came first.
+    m_slot.PublishChild(child, process.processId());
     return true;
 }
 
@@ -124,16 +111,16 @@ void EncoderRunner::RunWithPipes(const QStringList &command)
 {
     if (m_encoder && m_encoder->state() != QProcess::NotRunning) {
         EndEncoder();
-        Terminate(*m_encoder, m_slot.encoderGroup);
+        Terminate(*m_encoder, JobSlot::Child::Encoder);
     }
-    m_slot.encoderGroup = 0;
+    m_slot.ClearChild(JobSlot::Child::Encoder);
     m_encoder = std::make_unique<QProcess>();
     m_encoder->setProcessChannelMode(QProcess::MergedChannels);
     m_outputOpen = true;
     m_inputOpen = true;
     m_encoderTail.clear();
     int errorCode = 0;
-    m_encoderStarted = CreateChildProcess(*m_encoder, command, m_slot.encoderGroup, errorCode);
+    m_encoderStarted = CreateChildProcess(*m_encoder, command, JobSlot::Child::Encoder, errorCode);
     if (!m_encoderStarted) {
         LogApiError(m_state.engineDirectory, "CreateProcess", errorCode);
         // As if the child had ended at once: nothing to read, nothing to tell to quit.
@@ -161,7 +148,7 @@ void EncoderRunner::ReadEncoderOutput()
         // QProcess reports the end of a finished child's output as -1: the broken pipe of a
         // child that simply exited, which is no error.
         if (m_encoder->state() == QProcess::NotRunning) {
-            m_slot.encoderGroup = 0;
+            m_slot.ClearChild(JobSlot::Child::Encoder);
             return;
         }
         if (n < 0) {
@@ -184,19 +171,22 @@ void EncoderRunner::RunAndWait(const QStringList &command)
         KeepTail(tail, data.constData(), data.size());
     });
     int errorCode = 0;
-    if (!CreateChildProcess(process, command, m_slot.toolGroup, errorCode)) {
+    m_waitedCanceled = false;
+    if (!CreateChildProcess(process, command, JobSlot::Child::Tool, errorCode)) {
         m_waitedFailure = QLatin1String(NotStarted);
         return;
     }
     // Cancellation is tested before every wait, so a tool started after Stop ends at once.
     while (process.state() != QProcess::NotRunning) {
         if (m_slot.cancelRequested) {
-            Terminate(process, m_slot.toolGroup);
+            Terminate(process, JobSlot::Child::Tool);
+            // A tool that had already exited on its own, unseen yet, ran to its end.
+            m_waitedCanceled = process.exitStatus() == QProcess::CrashExit;
             break;
         }
         WaitAndPumpMessages();
     }
-    m_slot.toolGroup = 0;
+    m_slot.ClearChild(JobSlot::Child::Tool);
     const QByteArray rest = process.readAllStandardOutput();
     KeepTail(tail, rest.constData(), rest.size());
     m_waitedFailure = FailureOf(process, tail);
@@ -240,16 +230,17 @@ void EncoderRunner::WaitForEncoderExit(int timeoutMs)
     while (m_encoder->state() != QProcess::NotRunning && !deadline.hasExpired())
         WaitAndPumpMessages();
     if (m_encoder->state() != QProcess::NotRunning)
-        Terminate(*m_encoder, m_slot.encoderGroup);
-    m_slot.encoderGroup = 0;
+        Terminate(*m_encoder, JobSlot::Child::Encoder);
+    m_slot.ClearChild(JobSlot::Child::Encoder);
 }
 
-void EncoderRunner::Terminate(QProcess &process, std::atomic<qint64> &group)
+void EncoderRunner::Terminate(QProcess &process, JobSlot::Child child)
 {
     // A stopped child takes SIGKILL as well; SIGCONT keeps its group from staying stopped.
+    // The group is forgotten first, so that a pause cannot stop it again in between.
+    m_slot.ClearChild(child);
     ::kill(-pid_t(process.processId()), SIGCONT);
     process.kill();
     // A killed child is gone within milliseconds; reap it so no file stays open behind us.
     process.waitForFinished(2000);
-    group = 0;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "engine/jobslot.h"
+
 #include <QByteArray>
 #include <QStringList>
 
-#include <atomic>
 #include <memory>
 
 class QProcess;
 class JobProgress;
-struct JobSlot;
 struct SharedState;
 
 // Runs the profile's commands as child processes, each in a session of its own and killed
@@ -16,6 +16,9 @@ struct SharedState;
 // arguments as a list (no shell ever sees a file name). Every wait sleeps until the next event
 // of its thread and dispatches it, so the window stays live and the processor free; every wait
 // ends early when the slot's cancelRequested is set.
+//
+// Threads: every member runs on the thread of the job that owns the runner (the window's for
+// the front ends' own context); only the slot is shared, through its own lock and atomics.
 class EncoderRunner
 {
 public:
@@ -43,6 +46,8 @@ public:
     QString encoderFailure() const;
     // The same for the last tool of RunAndWait.
     QString waitedFailure() const { return m_waitedFailure; }
+    // Whether the last tool of RunAndWait was killed because the user cancelled.
+    bool waitedCanceled() const { return m_waitedCanceled; }
 
     bool encoderPipesOpen() const { return m_outputOpen || m_inputOpen; }
 
@@ -51,10 +56,10 @@ private:
     // false with errno-style code in errorCode when it cannot.
     bool CreateChildProcess(QProcess &process,
                             const QStringList &command,
-                            std::atomic<qint64> &group,
+                            JobSlot::Child child,
                             int &errorCode);
     void ReadEncoderOutput();
-    static void Terminate(QProcess &process, std::atomic<qint64> &group);
+    void Terminate(QProcess &process, JobSlot::Child child);
 
     SharedState &m_state;
     JobSlot &m_slot;
@@ -65,4 +70,5 @@ private:
     bool m_encoderStarted = false;
     QByteArray m_encoderTail; // the end of the encoder's output
     QString m_waitedFailure;
+    bool m_waitedCanceled = false;
 };

@@ -9,4 +9,6 @@ public:
     virtual ~IntermediateExporter() = default;
     virtual void ExportIntermediate(int jobIndex) = 0;
     virtual void StopExport() = 0;
+    // Stops or continues the running export's child (Pause); an exporter without one ignores it.
+    virtual void SetPaused(bool /*paused*/) {}
 };

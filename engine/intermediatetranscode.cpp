@@ -131,6 +131,11 @@ void IntermediateTranscode::ExportIntermediate(int jobIndex)
     }
 }
 
+void IntermediateTranscode::SetPaused(bool paused)
+{
+    m_control.SetPaused(paused);
+}
+
 void IntermediateTranscode::StopExport()
 {
     m_control.StopExport();

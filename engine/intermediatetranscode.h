@@ -26,6 +26,7 @@ public:
     // intermediatePath set), when the user cancels, or at once when the export cannot start.
     void ExportIntermediate(int jobIndex) override;
     void StopExport() override;
+    void SetPaused(bool paused) override;
 
     // Handlers of the control's events; they work on the job at currentJobIndex.
     void OnExportProgress(double done, double total);

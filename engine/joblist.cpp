@@ -89,7 +89,7 @@ void JobList::append(ConversionJob job)
 bool JobList::HasOutputName(const QString &outputName) const
 {
     for (const ConversionJob &job : m_jobs) {
-        if (job.outputName == outputName)
+        if (job.outputName.compare(outputName, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;

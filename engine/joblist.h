@@ -17,7 +17,8 @@ public:
     int count() const;
     // Stores the job after the last one. Two jobs never write the same file: when another job
     // already has the new job's outputName, " (2)", " (3)", ... is added to it (the first
-    // number that is free), before any extension. Files left by earlier runs do not count.
+    // number that is free), before any extension; names differing only in letter case are the
+    // same name. Files left by earlier runs do not count here (see ReserveOutputNames).
     void append(ConversionJob job);
     // The index must lie in [0, count()).
     ConversionJob copyOut(int index) const;

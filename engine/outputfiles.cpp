@@ -23,6 +23,14 @@ QString FinalFile(const QString &outputDirectory, const QString &outputName, int
            + QLatin1String(profileFileTable[size_t(outputType)].extension);
 }
 
+QStringList TempFiles(const QString &outputDirectory, const QString &outputName, int outputType)
+{
+    QStringList files{FirstTempFile(outputDirectory, outputName)};
+    if (outputType == OutputType::Aac3g2)
+        files.append(SecondTempFile(outputDirectory, outputName));
+    return files;
+}
+
 void DeleteFileIfAny(const QString &path)
 {
     if (!path.isEmpty())

@@ -1,5 +1,6 @@
 #include "engine/timelineexporter.h"
 
+#include "engine/childprocess.h"
 #include "engine/mediastreams.h"
 #include "engine/messagepump.h"
 
@@ -9,7 +10,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <unistd.h>
+#include <csignal>
 
 namespace {
 
@@ -235,8 +236,8 @@ bool TimelineExporter::StartExport(const QString &file)
     process->setProgram(program);
     process->setArguments(arguments);
     process->setStandardErrorFile(QProcess::nullDevice());
-    // Its own session: a Ctrl-C in the console is ours to handle, not ffmpeg's.
-    process->setChildProcessModifier([] { ::setsid(); });
+    // Forked by the thread that owns the exporter, which lives as long as the program.
+    SetUpOwnedChild(*process);
     m_parser = ExportProgressParser();
     m_total = TimelineLength();
     m_process = process;
@@ -256,7 +257,16 @@ bool TimelineExporter::StartExport(const QString &file)
         QFile::remove(file);
         return false;
     }
+    if (m_paused)
+        ::kill(-pid_t(process->processId()), SIGSTOP);
     return true;
+}
+
+void TimelineExporter::SetPaused(bool paused)
+{
+    m_paused = paused;
+    if (m_process && m_process->state() == QProcess::Running)
+        ::kill(-pid_t(m_process->processId()), paused ? SIGSTOP : SIGCONT);
 }
 
 void TimelineExporter::StopExport()
@@ -272,6 +282,8 @@ void TimelineExporter::StopExport()
         return;
     }
     connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    // A paused ffmpeg cannot read its "q".
+    ::kill(-pid_t(process->processId()), SIGCONT);
     process->write("q");
     process->closeWriteChannel();
     QTimer::singleShot(QuitGraceMs, process, [process] { process->kill(); });

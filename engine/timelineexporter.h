@@ -15,7 +15,7 @@ class QProcess;
 // video and an audio track and rendered into an AVI or MPEG file by an ffmpeg child process.
 // Needs Qt Core only, so the console front end exports RealMedia sources as the window does.
 // Events arrive on the thread that owns the object while its event loop (or an engine wait)
-// runs; the export never blocks it.
+// runs; the export never blocks it. Every member runs on that thread.
 class TimelineExporter : public QObject
 {
     Q_OBJECT
@@ -68,6 +68,9 @@ public:
     // it arrive. Does nothing when no export runs.
     void StopExport();
     bool IsExporting() const { return m_process != nullptr; }
+    // Stops (SIGSTOP) or continues the export's ffmpeg; an export started while paused is
+    // stopped at once.
+    void SetPaused(bool paused);
 
 signals:
     // Seconds rendered so far and seconds in all.
@@ -97,4 +100,5 @@ private:
     QProcess *m_process = nullptr; // the running export, owned as a child
     ExportProgressParser m_parser;
     double m_total = 0.0;
+    bool m_paused = false;
 };

@@ -9,6 +9,8 @@
 //   --exit CODE     exit with this code
 //   --quiet MS      print nothing for MS milliseconds first
 //   --say TEXT      print TEXT and a line break last
+//   --quiet-field TEXT N  --quiet with the N-th "-"-separated number of TEXT (a job's name)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +51,12 @@ int main(int argc, char *argv[])
             exitCode = std::atoi(argv[++i]);
         } else if (a == "--quiet" && hasValue) {
             quietMs = std::atoi(argv[++i]);
+        } else if (a == "--quiet-field" && i + 2 < argc) {
+            std::string text = argv[i + 1];
+            for (int field = std::atoi(argv[i + 2]); field > 0; --field)
+                text = text.substr(std::min(text.size(), text.find('-') + 1));
+            quietMs = std::atoi(text.c_str());
+            i += 2;
         } else if (a == "--say" && hasValue) {
             say = argv[++i];
         } else if (a == "--stderr-only") {

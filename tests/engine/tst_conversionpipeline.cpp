@@ -3,8 +3,12 @@
 #include "engine/jobcelltext.h"
 #include "testmedia.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 // The pipeline and the batch loop with a stand-in encoder that records every run, so the
@@ -392,6 +396,205 @@ private slots:
         f->WriteProfile("3GP_AMR_Profile.ini", text);
         const QString found = f->pipeline.ProfileProblem();
         QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.contains(problem), qPrintable(found));
+    }
+
+    // A job writes and deletes only names of its own: one whose files would be another job's,
+    // or a file already in the folder, is renamed as jobs of the same name are. "name" is a
+    // file this batch wrote, "name=text" one that must keep its text.
+    void namesThatWouldClashAreRenamed_data()
+    {
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("a job's result is the next job's temporary file")
+            << QStringList{"/v/b_temp.mp4", "/v/b.mp4"} << QStringList{}
+            << QStringList{"b (2).3gp", "b_temp.3gp"};
+        QTest::newRow("an earlier run's result is a temporary file")
+            << QStringList{"/v/b.mp4"} << QStringList{"b_temp.3gp=yesterday"}
+            << QStringList{"b (2).3gp", "b_temp.3gp=yesterday"};
+        QTest::newRow("names that differ in letter case only, as on a memory card")
+            << QStringList{"/v/Clip.mp4", "/w/clip.mp4"} << QStringList{"CLIP_TEMP.3GP=card"}
+            << QStringList{"CLIP_TEMP.3GP=card", "Clip (2).3gp", "clip (3).3gp"};
+        QTest::newRow("the job's own earlier result is replaced")
+            << QStringList{"/v/b.mp4"} << QStringList{"b.3gp=yesterday"} << QStringList{"b.3gp"};
+    }
+    void namesThatWouldClashAreRenamed()
+    {
+        QFETCH(QStringList, sources);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        Write3gpProfile();
+        for (const QString &file : before) {
+            QFile old(f->outputDir.filePath(file.section('=', 0, 0)));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(file.section('=', 1).toUtf8());
+        }
+        for (const QString &source : sources)
+            AddJob(source);
+        f->Run();
+        for (int row = 0; row < sources.size(); ++row)
+            QCOMPARE(f->state.jobs.copyOut(row).finished, 1);
+        QStringList found;
+        for (const QString &name : f->OutputFiles()) {
+            QFile file(f->outputDir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray text = file.readAll();
+            found.append(text == "fake output\n" ? name : name + '=' + text);
+        }
+        QCOMPARE(found, after);
+    }
+
+    // A Stop that comes once the last pass has exited, before the job has seen it end, is
+    // too late: every pass ran, so the job is done and its result stays.
+    void stopAfterTheLastPassHasExitedIsTooLate()
+    {
+        f->WriteProfile("3GP_AMR_Profile.ini",
+                        Profile({Tool("pass1", "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp.3gp\""),
+                                 Tool("pass2", "--write \"$OUTPUT_DIR$OUTPUT_FILE.3gp\""),
+                                 Tool("pass3", "--quiet 200")}));
+        AddJob("/v/a.avi");
+        // Runs on this thread inside the pipeline's wait, so the wait cannot see the exit
+        // before the cancel.
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, [&] {
+            if (!Passes().contains("pass3"))
+                return;
+            stopper.stop();
+            QDeadlineTimer deadline(5000);
+            while (!TestMedia::EncoderStates(f->outputDir.path(), "fake_encoder").isEmpty()
+                   && !deadline.hasExpired())
+                QThread::msleep(1);
+            f->slot.cancelRequested = 1;
+        });
+        stopper.start(10);
+        QVERIFY(f->pipeline.ConvertJob());
+        QVERIFY(f->slot.cancelRequested);
+        QCOMPARE(f->OutputFiles(), QStringList{"a.3gp"});
+    }
+
+    // Pause pressed while Stop waits for the encoders must not stop them: each must read its
+    // "q" and end by itself, not be killed once the quit timeout has run out.
+    void pauseDuringStopIsRefused()
+    {
+        Write3gpProfile("--quiet 1500 --hang");
+        AddJob("/v/a.avi");
+        AddJob("/v/b.avi");
+        f->batch.SetJobsAtOnce(2);
+        QElapsedTimer stopping;
+        f->onRepaint = [&](int, int) {
+            if (f->state.jobs.copyOut(0).stage != 1 || f->state.jobs.copyOut(1).stage != 1
+                || stopping.isValid())
+                return;
+            stopping.start();
+            QTimer::singleShot(0, [&] {
+                QTimer::singleShot(100, [&] { f->batch.Pause(); });
+                f->batch.StopConverting();
+            });
+        };
+        f->Run();
+        QVERIFY(stopping.isValid());
+        QVERIFY2(stopping.elapsed() < EncoderRunner::QuitTimeoutMs,
+                 qPrintable(QString::number(stopping.elapsed())));
+        QCOMPARE(f->state.paused, quint8(0));
+        QCOMPARE(f->OutputFiles(), QStringList{});
+    }
+
+    // Random Start, Pause, Resume and Stop against jobs that end by themselves, three at once,
+    // with passes of random length. MIVARTEL_SEED replays a failure, MIVARTEL_ROUNDS sets the
+    // number of rounds.
+    void randomBatchesKeepEveryPromise()
+    {
+        const quint32 seed = qEnvironmentVariableIsSet("MIVARTEL_SEED")
+                                 ? quint32(qEnvironmentVariableIntValue("MIVARTEL_SEED"))
+                                 : QRandomGenerator::global()->generate();
+        const int rounds = qEnvironmentVariableIsSet("MIVARTEL_ROUNDS")
+                               ? qEnvironmentVariableIntValue("MIVARTEL_ROUNDS")
+                               : 300;
+        qInfo("seed %u (MIVARTEL_SEED=%u replays it)", seed, seed);
+        QRandomGenerator random(seed);
+        for (int round = 0; round < rounds; ++round) {
+            init();
+            const QString where = QStringLiteral("seed %1, round %2").arg(seed).arg(round);
+            // Each pass's length in ms is in the job's name, read by the stand-in.
+            f->WriteProfile("3GP_AMR_Profile.ini",
+                            Profile({Tool("pass1",
+                                          "--write \"$OUTPUT_DIR$OUTPUT_FILE_temp.3gp\" --status 2 "
+                                          "--quiet-field \"$OUTPUT_FILE\" 1"),
+                                     Tool("pass2",
+                                          "--write \"$OUTPUT_DIR$OUTPUT_FILE.3gp\" "
+                                          "--quiet-field \"$OUTPUT_FILE\" 2"),
+                                     Tool("pass3", "--quiet-field \"$OUTPUT_FILE\" 3")}));
+            const int jobs = random.bounded(1, 6);
+            for (int job = 0; job < jobs; ++job) {
+                AddJob(QStringLiteral("/v/j%1-%2-%3-%4.avi")
+                           .arg(job)
+                           .arg(random.bounded(60))
+                           .arg(random.bounded(40))
+                           .arg(random.bounded(40)));
+            }
+            // A file of the user's under the first job's temporary name.
+            const QString bystander = f->state.jobs.copyOut(0).outputName + "_temp.3gp";
+            QFile mine(f->outputDir.filePath(bystander));
+            QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
+            mine.close();
+            f->batch.SetJobsAtOnce(3);
+
+            // The round's timers go with it, so none reaches the next round.
+            QObject scope;
+            QElapsedTimer clock;
+            qint64 lastAction = 0;
+            const auto act = [&](int after, void (BatchConversion::*action)()) {
+                QTimer::singleShot(after, &scope, [&, action] {
+                    lastAction = clock.elapsed();
+                    (f->batch.*action)();
+                });
+            };
+            const std::array actions{&BatchConversion::Pause,
+                                     &BatchConversion::Resume,
+                                     &BatchConversion::StopConverting};
+            int at = 0;
+            int last = -1;
+            for (int n = random.bounded(5); n > 0; --n) {
+                at += random.bounded(150);
+                last = random.bounded(3);
+                act(at, actions[last]);
+            }
+            if (last == 0)
+                act(at + random.bounded(150), &BatchConversion::Resume);
+            // A batch that hangs is a fault; the watchdog only keeps the test from hanging.
+            bool hung = false;
+            QTimer::singleShot(20000, &scope, [&] {
+                hung = true;
+                f->batch.StopConverting();
+            });
+            clock.start();
+            f->Run();
+            const qint64 ended = clock.elapsed();
+
+            QVERIFY2(!hung, qPrintable(where));
+            QVERIFY2(ended - lastAction < 5000,
+                     qPrintable(where
+                                + QStringLiteral(": ended %1 ms after the last action")
+                                      .arg(ended - lastAction)));
+            QStringList expected{bystander};
+            for (int row = 0; row < jobs; ++row) {
+                const ConversionJob job = f->state.jobs.copyOut(row);
+                QVERIFY2(job.failed == 0, qPrintable(where + ": " + job.failureReason));
+                if (job.finished)
+                    expected.append(job.outputName + ".3gp");
+            }
+            expected.sort();
+            QStringList found = f->OutputFiles();
+            QCOMPARE(found, expected);
+            for (const QString &name : std::as_const(found)) {
+                QFile file(f->outputDir.filePath(name));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QCOMPARE(file.readAll(), QByteArray(name == bystander ? "mine" : "fake output\n"));
+            }
+            QVERIFY2(TestMedia::EncoderStates(f->outputDir.path(), "fake_encoder").isEmpty(),
+                     qPrintable(where));
+            cleanup();
+        }
     }
 
     void newBatchResetsProgressButKeepsTheStage()

@@ -52,6 +52,25 @@ private slots:
         QVERIFY(!exporter.StartExport(m_media.filePath("other.mpg")));
         QVERIFY(!QFile::exists(m_media.filePath("other.mpg")));
     }
+
+    // Pause reaches the export's ffmpeg: one started while paused stops at once, and goes on
+    // when resumed.
+    void pauseStopsTheExport()
+    {
+        TimelineExporter exporter;
+        QSignalSpy finished(&exporter, &TimelineExporter::ExportFinished);
+        exporter.SetOutputFormat(TimelineExporter::Avi);
+        exporter.AddVideoRange(m_clip, 0.0, 8.0, 0);
+        exporter.AddAudioRange(m_clip, 0.0, 8.0);
+        exporter.SetPaused(true);
+        QVERIFY(exporter.StartExport(m_media.filePath("paused.avi")));
+        QTRY_COMPARE(TestMedia::EncoderStates(m_media.path()), QString("T"));
+        QTest::qWait(300);
+        QCOMPARE(finished.count(), 0);
+        exporter.SetPaused(false);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(TestMedia::EncoderStates(m_media.path()), QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTimelineExporter)
