@@ -11,6 +11,12 @@ if [ -n "${CI:-}" ]; then
     if [ -n "$files" ]; then
         clang-format --dry-run --Werror $files
     fi
+    # The program never changes its working folder: relative names on its command line mean
+    # what they mean in the shell. Only a test may move, to check just that.
+    if git grep -n -E 'QDir::setCurrent|\bchdir *\(' -- '*.cpp' '*.h' ':!tests'; then
+        echo "the working folder is changed outside tests/" >&2
+        exit 1
+    fi
 fi
 
 dir=$(tools/build.sh "$@")
