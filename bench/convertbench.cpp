@@ -7,11 +7,14 @@
 #include "engine/conversioncontext.h"
 #include "engine/jobslot.h"
 #include "engine/outputtypes.h"
+#include "engine/profilelist.h"
+#include "engine/programlookup.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 #include "testmedia.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,11 +64,10 @@ int main(int argc, char *argv[])
                 "repaints");
     for (int type = 0; type < int(profileFileTable.size()); ++type) {
         state.outputType = type;
-        QDir::setCurrent(state.engineDirectory);
-        catalog.SetFile(QLatin1String(profileFileTable[size_t(type)].profileFile));
-        state.selectedProfile
-            = catalog.ReadString(QStringLiteral("Info"), QStringLiteral("DefaultProfile")).toInt()
-              - 1;
+        // The type's default profile, as the window and the console choose it.
+        state.selectedProfile = LoadProfileList(catalog, state.engineDirectory, type)
+                                    .value_or(ProfileList())
+                                    .selected;
         QList<double> engineWall, directWall, cpuShare;
         int repaints = 0;
         for (int round = 0; round < rounds; ++round) {
@@ -88,7 +90,7 @@ int main(int argc, char *argv[])
             engineWall.push_back(engineSeconds);
             repaints = repainter.repaints;
 
-            // The same commands, run one after another by hand.
+            // The same commands, run one after another by hand where the runner runs them.
             QDir(work.filePath("direct")).removeRecursively();
             QDir().mkpath(work.filePath("direct"));
             const ConversionJob job = ConversionJob::ForSource(clip, 60);
@@ -102,7 +104,9 @@ int main(int argc, char *argv[])
                                                     QDateTime::currentDateTime());
                 QProcess process;
                 process.setProcessChannelMode(QProcess::MergedChannels);
-                process.start(command.takeFirst(), command);
+                process.setWorkingDirectory(state.engineDirectory);
+                process.start(ProgramLookup::Find(command.takeFirst(), state.engineDirectory).path,
+                              command);
                 process.waitForFinished(-1);
                 process.readAll();
             }

@@ -37,7 +37,7 @@ public:
     // The reason the selected profile cannot run, or empty when it can: no profile, too few
     // commands, or a command whose program cannot be found or is not executable (looked for as
     // the runner looks). Reads the profile file of the selected output type from
-    // engineDirectory, which becomes the current directory. Meant for before a batch.
+    // engineDirectory. Meant for before a batch.
     QString ProfileProblem();
 
     // The command templates of the selected profile, in order; empty when it cannot run.

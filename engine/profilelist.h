@@ -15,8 +15,7 @@ struct ProfileList
     int selected = -1;  // DefaultProfile - 1; -1 when it is 0, missing, not a number or too large
 };
 
-// Reads the output type's profile file from engineDirectory (which becomes the current
-// directory). Nothing when the file is missing or has no non-empty "Info" section: the list
-// then keeps what it showed before.
+// Reads the output type's profile file from engineDirectory. Nothing when the file is missing or
+// has no non-empty "Info" section: the list then keeps what it showed before.
 std::optional<ProfileList>
 LoadProfileList(ProfileCatalog &catalog, const QString &engineDirectory, int outputType);

@@ -24,7 +24,7 @@ PageSources::PageSources(const PageParts &parts, PreviewTrim &trim)
               [this](const QString &path, double seconds) { ListSource(path, seconds); },
               [this] { ShowLastJob(); }}))
 {
-    // The current folder is the program's own by now: no place to look for videos.
+    // Not the working folder: that is wherever the program was started from.
     if (m_folder.isEmpty() || !QFileInfo(m_folder).isDir())
         m_folder = QDir::homePath();
 }

@@ -53,7 +53,7 @@ void SourceQueue::Enqueue(const QStringList &paths)
         return;
     QStringList absolute;
     for (const QString &path : paths) {
-        // Now, because a batch changes the current folder.
+        // The list and the worker keep absolute names, whatever folder the program is in.
         absolute.append(QFileInfo(path).absoluteFilePath());
         m_waiting.push_back(absolute.last());
     }

@@ -14,15 +14,15 @@ class QSocketNotifier;
 class SingleInstance;
 class SkinComponent;
 
-// The program from start to end, inside a running QApplication: the program's folder as the
-// working directory, the skin before any window, the splash until the page is ready, the
-// outer window, and the teardown in reverse order. SIGTERM and SIGINT close the window as
-// the user would. One such program runs per user: a second start hands its files to it.
+// The program from start to end, inside a running QApplication: the skin before any window, the
+// splash until the page is ready, the outer window, and the teardown in reverse order. SIGTERM and
+// SIGINT close the window as the user would. One such program runs per user: a second start hands
+// its files to it.
 class CMivartelApp
 {
 public:
     // The files are added as jobs once the window is up (relative names are taken from the
-    // current folder now, before the start-up changes it).
+    // current folder, which the program never changes).
     explicit CMivartelApp(const QStringList &files = {});
     ~CMivartelApp();
 

@@ -31,8 +31,8 @@ public:
     void Initialize(int reserved);
     // 1: 1 turns skinning on, 0 off.
     void EnableSkin(int enable);
-    // 2: reads the skin file; a bare name is found in the working directory (the program's
-    // folder). A file that cannot be read leaves no skin.
+    // 2: reads the skin file (a relative name from the working directory; the program passes
+    // a full one). A file that cannot be read leaves no skin.
     void LoadSkinFile(const QString &fileName);
     // 18: decorates every window from now on with the loaded skin, if any.
     void ApplySkin();

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Configures and builds into build/ (or build-sanitize/ with --sanitize); prints the folder.
+# --tsan builds, with clang and ThreadSanitizer, only the tests labelled "threads" and what they
+# run (in build-tsan/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dir=build
 opts=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+targets=()
 if [ "${1:-}" = "--sanitize" ]; then
     dir=build-sanitize
     opts+=(-DMIVARTEL_SANITIZE=ON)
+elif [ "${1:-}" = "--tsan" ]; then
+    dir=build-tsan
+    opts+=(-DMIVARTEL_TSAN=ON -DCMAKE_CXX_COMPILER=clang++)
+    targets=(--target mivartel_threadtests)
 fi
 # CI treats warnings as errors; at a desk they stay warnings.
 if [ -n "${CI:-}" ]; then
@@ -25,5 +32,5 @@ cmake -S . -B "$dir" "${opts[@]}" >/dev/null
 find "$dir" -path '*_autogen/timestamp' -delete
 # The build's own output goes to standard error, so that callers can take the folder's
 # name from standard output and still show why a build failed.
-cmake --build "$dir" --parallel "$(nproc)" >&2
+cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}" >&2
 echo "$dir"

@@ -17,8 +17,6 @@ private slots:
     {
         m_fixture = std::make_unique<EngineFixture>();
         m_fixture->state.jobs.append(ConversionJob::ForSource("/a.avi", 10));
-        // The log goes to the current directory, as during a batch.
-        QDir::setCurrent(m_fixture->state.engineDirectory);
     }
 
     void outputOnStandardErrorIsParsedToo()

@@ -143,7 +143,6 @@ private slots:
 
         // The first encoder command reads the intermediate file, which is gone after pass 1.
         f.UseShippedProfile(0, 1);
-        QDir::setCurrent(f.state.engineDirectory);
         f.state.converting = 1;
         f.pipeline.ConvertJob();
         f.state.converting = 0;
@@ -242,7 +241,6 @@ private slots:
                 existsAfterNextEvent = QFile::exists(path);
             }
         });
-        QDir::setCurrent(f.state.engineDirectory);
 
         f.Run();
 
@@ -291,7 +289,6 @@ private slots:
         f.batch.SetJobsAtOnce(2);
         for (int i = 0; i < 3; ++i)
             AddJob(f, m_source, 0.0, 8.0);
-        QDir::setCurrent(f.state.engineDirectory);
         f.Run();
         QCOMPARE(exporter.deepest, 1);
         QCOMPARE(exporter.runningAtExport.size(), 3);
