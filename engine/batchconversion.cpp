@@ -142,6 +142,8 @@ void BatchConversion::StartJob(int row)
     RunningJob *const raw = running.get();
     running->thread.reset(QThread::create([this, raw] { ConvertInThread(*raw); }));
     m_state.runningJobs.append(row);
+    // Saved before its files exist: a RealMedia job may already stand at its first pass.
+    m_state.jobs.notifyMilestone();
     m_estimate.JobStarted(row, TickCount());
     m_running.push_back(std::move(running));
     raw->thread->start();

@@ -2,6 +2,7 @@
 
 #include "engine/cellrepainter.h"
 #include "engine/compressorlist.h"
+#include "engine/intermediatefiles.h"
 #include "engine/messagepump.h"
 #include "engine/outputfiles.h"
 #include "engine/sharedstate.h"
@@ -39,8 +40,8 @@ IntermediateTranscode::IntermediateTranscode(SharedState &state,
 
 IntermediateTranscode::~IntermediateTranscode()
 {
-    // After a stop the file goes at the next progress event; when the program ends first
-    // (the console front end), it goes here.
+    // A stop ends the export within the wait; this is for a transcode that goes while one
+    // still runs.
     if (m_control.IsExporting() && m_state.cancelRequested && !m_exportingPath.isEmpty()) {
         m_control.StopExport();
         DeleteFileIfAny(m_exportingPath);
@@ -100,10 +101,7 @@ void IntermediateTranscode::ExportIntermediate(int jobIndex)
     // would give it the same name.
     QString name;
     for (int number = RandomBetween(10000, 50000);; ++number) {
-        name = QStringLiteral("%1_%2.%3")
-                   .arg(stem)
-                   .arg(number)
-                   .arg(avi ? QLatin1String("avi") : QLatin1String("mpg"));
+        name = IntermediateFile(stem, number, avi);
         if (!IntermediateInUse(name, jobIndex))
             break;
     }
@@ -121,8 +119,12 @@ void IntermediateTranscode::ExportIntermediate(int jobIndex)
     m_exportingPath = name;
     // The control's events arrive during the wait; there is no time-out.
     for (;;) {
-        if (m_state.cancelRequested)
+        if (m_state.cancelRequested) {
+            // At once: the export may end, or the next batch stop it, before another event.
+            m_control.StopExport();
+            DeleteFileIfAny(name);
             return;
+        }
         if (!m_state.jobs.isValidIndex(m_state.currentJobIndex)
             || m_state.jobs.copyOut(m_state.currentJobIndex).intermediateDone == 1) {
             return;
@@ -162,7 +164,8 @@ void IntermediateTranscode::OnExportProgress(double done, double total)
 void IntermediateTranscode::OnExportFinished()
 {
     m_control.StopExport();
-    if (!m_state.jobs.isValidIndex(m_state.currentJobIndex))
+    // Stopped in the same pump: the wait deletes the file, and the job stays at its export.
+    if (m_state.cancelRequested || !m_state.jobs.isValidIndex(m_state.currentJobIndex))
         return;
     ConversionJob job = m_state.jobs.copyOut(m_state.currentJobIndex);
     job.intermediateDone = 1;
@@ -194,10 +197,7 @@ QString IntermediateTranscode::IntermediateDirectory() const
     const QFileInfo program(m_state.programDirectory);
     if (!m_state.programDirectory.isEmpty() && program.isDir() && program.isWritable())
         return m_state.programDirectory;
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QLatin1String("/.cache");
-    const QString dir = base + QLatin1String("/mivartel");
+    const QString dir = IntermediateCacheDirectory();
     QDir().mkpath(dir);
-    return dir + QLatin1Char('/');
+    return dir;
 }

@@ -11,7 +11,8 @@ struct SharedState;
 // Renders the range of a job that the encoder cannot read (RealMedia) into an AVI or MPEG
 // file through the media component's export, and waits for it while events are dispatched.
 // The file is named after the job in the program's folder, or in the user's cache folder when
-// the program's folder cannot be written.
+// the program's folder cannot be written. Everything here runs on the thread of the batch
+// loop (the window's), which owns the control and receives its events.
 class IntermediateTranscode : public QObject, public IntermediateExporter
 {
     Q_OBJECT
@@ -23,7 +24,9 @@ public:
     ~IntermediateTranscode() override;
 
     // Exports the job's range and returns when the file is complete (the job at stage 1, its
-    // intermediatePath set), when the user cancels, or at once when the export cannot start.
+    // intermediatePath set), when the user cancels (the export ended and its file deleted),
+    // or at once when the export cannot start. intermediatePath is in the job before the file
+    // exists, so that the saved list can name it.
     void ExportIntermediate(int jobIndex) override;
     void StopExport() override;
     void SetPaused(bool paused) override;

@@ -44,8 +44,8 @@ void JobList::replace(int index, const ConversionJob &job)
     {
         const QMutexLocker lock(&m_mutex);
         const ConversionJob &old = m_jobs.at(index);
-        milestone
-            = old.stage != job.stage || old.finished != job.finished || old.failed != job.failed;
+        milestone = old.stage != job.stage || old.finished != job.finished
+                    || old.failed != job.failed || old.intermediatePath != job.intermediatePath;
         m_jobs[index] = job;
     }
     Changed(milestone);

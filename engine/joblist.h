@@ -32,10 +32,12 @@ public:
     void resetProgress(const QList<int> &rows);
 
     // Called after every change, in the thread that made it, with no lock held. A milestone is a
-    // change of the jobs themselves or of a job's stage or outcome; the rest is progress (figures,
-    // ranges, names).
+    // change of the jobs themselves or of a job's stage, outcome or intermediate file; the rest
+    // is progress (figures, ranges, names). Set from the window thread while no batch runs.
     using ChangeListener = std::function<void(bool milestone)>;
     void setChangeListener(ChangeListener listener) { m_changed = std::move(listener); }
+    // Tells the listener of a milestone that no record shows: a job of the batch has started.
+    void notifyMilestone() const { Changed(true); }
 
 private:
     bool HasOutputName(const QString &outputName) const;

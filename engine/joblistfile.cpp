@@ -1,5 +1,6 @@
 #include "engine/joblistfile.h"
 
+#include "engine/intermediatefiles.h"
 #include "engine/outputfiles.h"
 #include "engine/outputtypes.h"
 #include "engine/sharedstate.h"
@@ -14,6 +15,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -34,6 +36,66 @@ QList<int> RunningJobs(const SharedState &state)
             rows.append(row);
     }
     return rows;
+}
+
+// The exports of the batch whose files may still be on disk: made, or being made, and not yet
+// read by the first pass, which deletes them.
+QStringList Intermediates(const SharedState &state)
+{
+    QStringList paths;
+    if (!state.converting)
+        return paths;
+    for (int i = 0; i < state.jobs.count(); ++i) {
+        const ConversionJob job = state.jobs.copyOut(i);
+        if (!job.intermediatePath.isEmpty() && !job.finished && !job.failed
+            && (job.stage == JobStage::Exporting || job.stage == JobStage::FirstPass)
+            && IsIntermediateFile(job.intermediatePath, state.programDirectory))
+            paths.append(job.intermediatePath);
+    }
+    return paths;
+}
+
+// A name that stays in the folder it is appended to.
+bool IsPlainFileName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+           && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+bool IsAbsoluteFolder(const QString &folder)
+{
+    if (!folder.startsWith(QLatin1Char('/')) || !folder.endsWith(QLatin1Char('/'))
+        || folder.contains(QChar(0)))
+        return false;
+    const QStringList parts = folder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return !parts.contains(QLatin1String(".")) && !parts.contains(QLatin1String(".."));
+}
+
+std::filesystem::file_type TypeOf(const QString &path)
+{
+    std::error_code error;
+    // Not following a link: a link named like our file is not ours, wherever it points.
+    return std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), error).type();
+}
+
+bool IsRegularFile(const QString &path)
+{
+    return TypeOf(path) == std::filesystem::file_type::regular;
+}
+
+// Whether every name the clean-up of a job may delete is a regular file or free.
+bool StageFilesAreFiles(const QString &dir, const QString &outputName, int outputType)
+{
+    for (const QString &path : {FirstTempFile(dir, outputName),
+                                SecondTempFile(dir, outputName),
+                                FinalFile(dir, outputName, outputType),
+                                FinalFile(dir, outputName, OutputType::Aac3g2)}) {
+        const std::filesystem::file_type type = TypeOf(path);
+        if (type != std::filesystem::file_type::not_found
+            && type != std::filesystem::file_type::regular)
+            return false;
+    }
+    return true;
 }
 
 QJsonObject EncodeJob(const ConversionJob &job)
@@ -59,8 +121,9 @@ std::optional<ConversionJob> DecodeJob(const QJsonValue &value)
     const QJsonValue output = object.value("output");
     const QJsonValue begin = object.value("begin");
     const QJsonValue end = object.value("end");
+    // Batches write, and the clean-up deletes, the output folder plus this name.
     if (!source.isString() || source.toString().isEmpty() || !output.isString()
-        || output.toString().isEmpty() || !begin.isDouble() || !end.isDouble())
+        || !IsPlainFileName(output.toString()) || !begin.isDouble() || !end.isDouble())
         return std::nullopt;
     ConversionJob job;
     job.sourcePath = source.toString();
@@ -101,10 +164,13 @@ QByteArray JobListFile::Encode(const SharedState &state)
                                 {"outputDirectory", state.outputDirectory},
                                 {"outputType", state.outputType}});
     }
+    if (const QStringList intermediates = Intermediates(state); !intermediates.isEmpty())
+        root.insert("intermediates", QJsonArray::fromStringList(intermediates));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-std::optional<SavedJobs> JobListFile::Decode(const QByteArray &bytes)
+std::optional<SavedJobs> JobListFile::Decode(const QByteArray &bytes,
+                                             const QString &programDirectory)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
@@ -132,9 +198,17 @@ std::optional<SavedJobs> JobListFile::Decode(const QByteArray &bytes)
         }
         saved.outputDirectory = running.value("outputDirectory").toString();
         saved.outputType = running.value("outputType").toInt();
-        if (saved.runningJobs.isEmpty() || saved.outputDirectory.isEmpty()
+        if (saved.runningJobs.isEmpty() || !IsAbsoluteFolder(saved.outputDirectory)
             || !IsValidOutputType(saved.outputType))
             return std::nullopt;
+    }
+    const QJsonValue intermediates = root.value("intermediates");
+    if (!intermediates.isUndefined() && !intermediates.isArray())
+        return std::nullopt;
+    for (const QJsonValue &path : intermediates.toArray()) {
+        if (!IsIntermediateFile(path.toString(), programDirectory))
+            return std::nullopt;
+        saved.intermediates.append(path.toString());
     }
     return saved;
 }
@@ -149,12 +223,12 @@ bool JobListFile::Write(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
-SavedJobs JobListFile::Read(const QString &path)
+SavedJobs JobListFile::Read(const QString &path, const QString &programDirectory)
 {
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return {};
-    const std::optional<SavedJobs> saved = Decode(file.readAll());
+    const std::optional<SavedJobs> saved = Decode(file.readAll(), programDirectory);
     file.close();
     if (saved)
         return *saved;
@@ -174,11 +248,17 @@ void JobListFile::RecoverInterrupted(SavedJobs &saved)
 {
     for (const int row : std::as_const(saved.runningJobs)) {
         ConversionJob &job = saved.jobs[row];
-        DeleteStageFiles(saved.outputDirectory, job.outputName, job.stage, saved.outputType);
+        if (StageFilesAreFiles(saved.outputDirectory, job.outputName, saved.outputType))
+            DeleteStageFiles(saved.outputDirectory, job.outputName, job.stage, saved.outputType);
         job.stage = JobStage::Exporting;
         job.finished = 0;
         job.failed = 0;
         job.failureReason.clear();
     }
     saved.runningJobs.clear();
+    for (const QString &path : std::as_const(saved.intermediates)) {
+        if (IsRegularFile(path))
+            QFile::remove(path);
+    }
+    saved.intermediates.clear();
 }

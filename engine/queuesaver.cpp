@@ -52,8 +52,8 @@ SavedJobs QueueSaver::Restore()
 {
     if (!m_locked)
         return {};
-    SavedJobs saved = JobListFile::Read(m_path);
-    if (!saved.runningJobs.isEmpty()) {
+    SavedJobs saved = JobListFile::Read(m_path, m_state.programDirectory);
+    if (!saved.runningJobs.isEmpty() || !saved.intermediates.isEmpty()) {
         JobListFile::RecoverInterrupted(saved);
         // The list on disk must no longer name a job whose files are gone.
         SharedState recovered;

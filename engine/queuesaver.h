@@ -10,10 +10,15 @@
 struct SharedState;
 
 // Keeps the job list saved while the program runs. Changes are written at most once a second;
-// during a batch a change of the running job's stage or outcome is written at once, so that
-// after a crash the file names the job (and stage) whose files are half-made. The file is
-// written once more when the saver is destroyed. The saver listens to state.jobs from
-// construction until its destruction; state must outlive it.
+// during a batch a milestone (a job starts, changes stage or ends, an intermediate file is
+// named) is written at once, so that after a crash the file names every job (and stage) and
+// every intermediate file that may be half-made. The file is written once more when the saver
+// is destroyed. The saver listens to state.jobs from construction until its destruction;
+// state must outlive it.
+//
+// Threads: the saver and all its members live on the window thread (the batch loop's). The
+// jobs' threads reach it only through the list's change listener: a milestone by a blocking
+// queued call, so that it is on disk before the job goes on, progress by a queued one.
 class QueueSaver : public QObject
 {
     Q_OBJECT

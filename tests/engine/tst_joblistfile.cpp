@@ -1,9 +1,15 @@
+#include "enginefixture.h"
+
+#include "engine/intermediateexporter.h"
 #include "engine/joblistfile.h"
 #include "engine/queuesaver.h"
 #include "engine/sharedstate.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,9 +47,26 @@ private:
 
     static void WriteAll(const QString &path, const QByteArray &bytes)
     {
+        QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
+    }
+
+    // A list whose one job, named output, was at pass 1 of a batch writing into folder.
+    static QByteArray
+    CrashedList(const QString &output, const QString &folder, const QStringList &intermediates)
+    {
+        const QJsonObject job{
+            {"source", "/v/a.mp4"}, {"output", output}, {"begin", 0}, {"end", 5}, {"stage", 1}};
+        const QJsonObject running{{"job", 0}, {"outputDirectory", folder}, {"outputType", 0}};
+        return QJsonDocument(
+                   QJsonObject{{"format", "mivartel-jobs"},
+                               {"version", 1},
+                               {"jobs", QJsonArray{job}},
+                               {"running", running},
+                               {"intermediates", QJsonArray::fromStringList(intermediates)}})
+            .toJson();
     }
 
 private slots:
@@ -116,6 +139,111 @@ private slots:
         QVERIFY(saved.jobs.isEmpty());
         QVERIFY(!QFile::exists(path));
         QCOMPARE(ReadAll(path + JobListFile::DamagedSuffix), bytes);
+    }
+
+    // Each list would make the clean-up at start, or a later batch, reach past its folders.
+    // "$B" is a scratch folder holding out/ (the output folder) and program/.
+    void listReachingOutsideItsFoldersIsSetAside_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("intermediates");
+        QTest::addColumn<QString>("victim"); // a file in $B that the list points at
+        const QString out = "$B/out/";
+        const QStringList none;
+        QTest::newRow("name climbs") << "../victim" << out << none << "victim_temp.3gp";
+        QTest::newRow("name in a subfolder") << "sub/v" << out << none << "out/sub/v_temp.3gp";
+        QTest::newRow("name is ..") << ".." << out << none << "out/.._temp.3gp";
+        QTest::newRow("name with NUL") << QString("v.3gp") + QChar(0) << out << none << "out/v.3gp";
+        QTest::newRow("relative folder") << "v"
+                                         << "out/" << none << "out/v_temp.3gp";
+        QTest::newRow("folder climbs") << "v"
+                                       << "$B/out/../" << none << "v_temp.3gp";
+        QTest::newRow("folder without its slash") << "v"
+                                                  << "$B/out" << none << "outv_temp.3gp";
+        QTest::newRow("intermediate elsewhere")
+            << "a" << out << QStringList{"$B/out/a_12345.avi"} << "out/a_12345.avi";
+        QTest::newRow("intermediate climbs")
+            << "a" << out << QStringList{"$B/program/../a_12345.avi"} << "a_12345.avi";
+        QTest::newRow("intermediate of another shape")
+            << "a" << out << QStringList{"$B/program/notes.txt"} << "program/notes.txt";
+    }
+    void listReachingOutsideItsFoldersIsSetAside()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, intermediates);
+        QFETCH(QString, victim);
+        const QString base = m_dir.filePath(QTest::currentDataTag());
+        QVERIFY(QDir().mkpath(base + "/out/sub") && QDir().mkpath(base + "/program"));
+        WriteAll(base + "/" + victim, "the user's");
+        const QString path = base + "/jobs.json";
+        const QByteArray bytes = CrashedList(
+            output, folder.replace("$B", base), intermediates.replaceInStrings("$B", base));
+        WriteAll(path, bytes);
+        SharedState state;
+        state.SetProgramDirectory(base + "/program");
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(base); // where a relative folder would lead
+        const bool restoredNothing = QueueSaver(state, path).Restore().jobs.isEmpty();
+        QDir::setCurrent(before);
+        QCOMPARE(ReadAll(base + "/" + victim), QByteArray("the user's"));
+        QVERIFY(restoredNothing);
+        QCOMPARE(ReadAll(path + JobListFile::DamagedSuffix), bytes);
+    }
+
+    // Names the clean-up would delete, taken by links, stay with what they point to.
+    void cleanUpDeletesOnlyRegularFiles()
+    {
+        const QString base = m_dir.filePath("links");
+        const QString intermediate = base + "/program/a_12345.avi";
+        QVERIFY(QDir().mkpath(base + "/out") && QDir().mkpath(base + "/program"));
+        WriteAll(base + "/target", "the user's");
+        QVERIFY(QFile::link(base + "/target", base + "/out/a_temp.3gp"));
+        QVERIFY(QFile::link(base + "/target", intermediate));
+        WriteAll(base + "/jobs.json", CrashedList("a", base + "/out/", {intermediate}));
+        SharedState state;
+        state.SetProgramDirectory(base + "/program");
+        QCOMPARE(QueueSaver(state, base + "/jobs.json").Restore().jobs.size(), 1);
+        QVERIFY(QFileInfo(base + "/out/a_temp.3gp").isSymLink());
+        QVERIFY(QFileInfo(intermediate).isSymLink());
+        QCOMPARE(ReadAll(base + "/target"), QByteArray("the user's"));
+    }
+
+    // A RealMedia job comes to its first pass from the export; its start alone must reach the
+    // file before its encoder writes anything, not a second later.
+    void startedJobIsSavedAtOnce()
+    {
+        struct FinishedExport : IntermediateExporter
+        {
+            SharedState &state;
+            QString path;
+            QList<int> savedRunning{-1};
+            FinishedExport(SharedState &state, const QString &path)
+                : state(state)
+                , path(path)
+            {}
+            void ExportIntermediate(int row) override
+            {
+                ConversionJob job = state.jobs.copyOut(row);
+                job.stage = JobStage::FirstPass;
+                state.jobs.replace(row, job);
+                // Runs in the batch loop's first wait, once the job has started.
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [this] { savedRunning = JobListFile::Read(path).runningJobs; },
+                    Qt::QueuedConnection);
+            }
+            void StopExport() override {}
+        };
+        EngineFixture f;
+        const QString path = m_dir.filePath("started.json");
+        QueueSaver saver(f.state, path);
+        f.state.jobs.append(ConversionJob::ForSource("/v/clip.rm", 8));
+        FinishedExport exporter(f.state, path);
+        f.batch.SetIntermediateExporter(&exporter);
+        f.Run();
+        QCOMPARE(exporter.savedRunning, QList<int>{0});
     }
 
     void savesDebouncedAndMilestonesAtOnce()
