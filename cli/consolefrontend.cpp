@@ -14,6 +14,8 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include <unistd.h>
+
 namespace {
 
 const char UsageText[] = "usage: mivartel-cli --list\n"
@@ -115,6 +117,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(const QString &programDirectory,
     : m_transcode(m_engine.state, m_exporter)
     , m_out(out)
     , m_err(err)
+    , m_report(err, STDERR_FILENO)
 {
     m_engine.state.SetProgramDirectory(programDirectory);
     m_engine.state.repainter = this;
@@ -329,11 +332,12 @@ int ConsoleFrontEnd::Convert(const Options &options)
 
 void ConsoleFrontEnd::PrintSummary()
 {
-    if (!m_lastLine.isEmpty())
-        m_err << "\n";
+    m_report.EndLine();
+    // Both streams may go to one terminal: each line is flushed in turn to keep their order.
     for (const Source &source : std::as_const(m_sources)) {
         if (source.job < 0) {
             m_out << QFileInfo(source.file).fileName() << ": Failed (" << source.problem << ")\n";
+            m_out.flush();
             continue;
         }
         const ConversionJob job = m_engine.state.jobs.copyOut(source.job);
@@ -344,11 +348,12 @@ void ConsoleFrontEnd::PrintSummary()
               << m_engine.state.outputDirectory
               << CellTextOf(job, JobColumn::Output, m_engine.state.outputType) << ": " << result
               << "\n";
-        if (job.failed == 1)
+        m_out.flush();
+        if (job.failed == 1) {
             m_err << "mivartel-cli: " << source.file << ": " << job.failureReason << "\n";
+            m_err.flush();
+        }
     }
-    m_out.flush();
-    m_err.flush();
 }
 
 void ConsoleFrontEnd::Stop()
@@ -359,8 +364,30 @@ void ConsoleFrontEnd::Stop()
 
 QString ConsoleFrontEnd::TimeLeft() const
 {
+    // After Ctrl-C, or once the last job has ended, nothing is left to wait for.
+    const SharedState &state = m_engine.state;
+    if (state.cancelRequested || m_ended.size() >= state.jobs.count())
+        return {};
     const std::optional<double> left = m_engine.batch.estimate().SecondsLeft(TickCount());
     return left ? QStringLiteral("  (%1 left)").arg(BatchEstimate::Text(*left)) : QString();
+}
+
+JobProgressText
+ConsoleFrontEnd::TextOf(int row, const ConversionJob &job, const QString &progress) const
+{
+    const SharedState &state = m_engine.state;
+    return {row + 1,
+            state.jobs.count(),
+            CellTextOf(job, JobColumn::Source, state.outputType),
+            progress};
+}
+
+void ConsoleFrontEnd::ShowStartedRow(int row)
+{
+    const SharedState &state = m_engine.state;
+    if (state.converting && state.jobs.isValidIndex(row))
+        m_report.ShowEvent(TextOf(row, state.jobs.copyOut(row), QStringLiteral("Started")),
+                           TimeLeft());
 }
 
 void ConsoleFrontEnd::RepaintCells(int firstRow, int lastRow, int column)
@@ -370,34 +397,25 @@ void ConsoleFrontEnd::RepaintCells(int firstRow, int lastRow, int column)
         || !state.jobs.isValidIndex(firstRow)) {
         return;
     }
-    // The jobs that run at once share a line.
+    const ConversionJob job = state.jobs.copyOut(firstRow);
+    const bool ended = job.finished == 1 || job.failed == 1 || job.stage == JobStage::Canceled;
+    if (ended && !m_ended.contains(firstRow)) {
+        m_ended.insert(firstRow);
+        m_report.ShowEvent(TextOf(firstRow, job, ProgressCellOf(job).text), TimeLeft());
+    }
+    if (!m_report.onTerminal())
+        return;
+    // The jobs that run at once share the line.
     QList<int> rows = state.runningJobs;
     if (!rows.contains(firstRow))
         rows.append(firstRow);
     std::sort(rows.begin(), rows.end());
-    QStringList parts;
+    QList<JobProgressText> running;
     for (const int row : std::as_const(rows)) {
         if (!state.jobs.isValidIndex(row))
             continue;
-        const ConversionJob job = state.jobs.copyOut(row);
-        parts.append(QStringLiteral("[%1/%2] %3: %4")
-                         .arg(row + 1)
-                         .arg(state.jobs.count())
-                         .arg(CellTextOf(job, JobColumn::Source, state.outputType),
-                              ProgressCellOf(job).text));
+        const ConversionJob each = state.jobs.copyOut(row);
+        running.append(TextOf(row, each, ProgressCellOf(each).text));
     }
-    const QString line = parts.join(QStringLiteral("  ")) + TimeLeft();
-    if (line == m_lastLine)
-        return;
-    // One line per job (or jobs running together), rewritten in place as their progress
-    // changes.
-    if (rows != m_lastRows && !m_lastLine.isEmpty()) {
-        m_err << "\n";
-        m_lastLine.clear();
-    }
-    const QString padding(qMax<qsizetype>(0, m_lastLine.size() - line.size()), QLatin1Char(' '));
-    m_err << "\r" << line << padding;
-    m_err.flush();
-    m_lastLine = line;
-    m_lastRows = rows;
+    m_report.ShowRunning(running, TimeLeft());
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "cli/progressreport.h"
 #include "engine/cellrepainter.h"
 #include "engine/conversionengine.h"
 #include "engine/intermediatetranscode.h"
 #include "engine/timelineexporter.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +15,8 @@
 class QTextStream;
 
 // mivartel-cli: lists the output types and profiles, or converts files as one batch through
-// the same engine as the window, showing the Progress text of the running job.
+// the same engine as the window, showing the Progress text of the running jobs on standard
+// error: on one line on a terminal, else a line as each job starts and ends.
 class ConsoleFrontEnd : public CellRepainter
 {
 public:
@@ -26,6 +29,7 @@ public:
     void Stop();
 
     void RepaintCells(int firstRow, int lastRow, int column) override;
+    void ShowStartedRow(int row) override;
 
 private:
     struct Options
@@ -55,8 +59,9 @@ private:
     int CannotConvert(const QString &problem);
     // One line per source, in the order given: the job's output and result, or why it failed.
     void PrintSummary();
-    // "  (about 4 min left)" while the batch has a figure, else nothing.
+    // "  (about 4 min left)" while the batch has a figure and jobs to run, else nothing.
     QString TimeLeft() const;
+    JobProgressText TextOf(int row, const ConversionJob &job, const QString &progress) const;
 
     struct Source
     {
@@ -72,6 +77,6 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     QList<Source> m_sources;
-    QString m_lastLine;
-    QList<int> m_lastRows;
+    ProgressReport m_report;
+    QSet<int> m_ended; // the jobs whose end has been shown
 };

@@ -3,6 +3,7 @@
 #include "engine/joblistfile.h"
 #include "engine/outputtypes.h"
 #include "engine/sharedstate.h"
+#include "engine/terminationsignals.h"
 #include "page/bringtofront.h"
 #include "page/cmivarteldlg.h"
 #include "page/pageservices.h"
@@ -14,23 +15,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
 const QString SkinFileName = QStringLiteral("Virurez.skf");
-int signalPipe[2] = {-1, -1};
-
-// Only async-signal-safe work here: the event loop picks the byte up and closes the window.
-void OnTerminationSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
 
 } // namespace
 
@@ -43,11 +33,7 @@ CMivartelApp::CMivartelApp(const QStringList &files)
 CMivartelApp::~CMivartelApp()
 {
     m_outer.reset();
-    if (m_signalNotifier) {
-        m_signalNotifier.reset();
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-    }
+    m_signals.reset();
 }
 
 bool CMivartelApp::HasDisplay()
@@ -159,19 +145,11 @@ void CMivartelApp::WarnAboutMissingFiles() const
 
 void CMivartelApp::CatchTerminationSignals()
 {
-    if (::pipe(signalPipe) != 0)
-        return;
-    m_signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(m_signalNotifier.get(), &QSocketNotifier::activated, [this] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
-        // The same road as the window's close box: a running batch stops first.
-        if (m_outer)
-            m_outer->close();
-    });
-    struct sigaction action = {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // The same road as the window's close box: a running batch stops first.
+    m_signals = std::make_unique<TerminationSignals>(
+        [this] {
+            if (m_outer)
+                m_outer->close();
+        },
+        TerminationSignals::SecondSignal::Deliver);
 }

@@ -10,9 +10,9 @@
 #include <optional>
 
 class COuterDlg;
-class QSocketNotifier;
 class SingleInstance;
 class SkinComponent;
+class TerminationSignals;
 
 // The program from start to end, inside a running QApplication: the skin before any window, the
 // splash until the page is ready, the outer window, and the teardown in reverse order. SIGTERM and
@@ -60,6 +60,6 @@ private:
     std::unique_ptr<SkinComponent> m_skin;
     CSplashThread m_splash;
     std::unique_ptr<COuterDlg> m_outer;
-    std::unique_ptr<QSocketNotifier> m_signalNotifier;
+    std::unique_ptr<TerminationSignals> m_signals;
     std::unique_ptr<SingleInstance> m_instance;
 };

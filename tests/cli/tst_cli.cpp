@@ -1,15 +1,20 @@
 #include "cliprocess.h"
 #include "testmedia.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
 
 // mivartel-cli as a user runs it: a real process, real clips, real ffmpeg.
 class TestCli : public QObject
@@ -25,6 +30,7 @@ private:
     QString m_first;      // a.mp4
     QString m_third;      // c.mp4
     QString m_indexFirst; // index before the data
+    QString m_slow;       // keeps an encoder busy for about 20 s
 
     struct Result
     {
@@ -50,19 +56,38 @@ private:
                 QString::fromLocal8Bit(cli.readAllStandardError())};
     }
 
-    // Starts the console on the clip into out and returns once its encoder shows progress.
+    // True once an encoder writes into out: it runs, and its file has grown.
+    static bool EncoderWrites(const QString &out)
+    {
+        if (TestMedia::EncoderStates(out).isEmpty())
+            return false;
+        const QFileInfoList files = QDir(out).entryInfoList(QDir::Files | QDir::Hidden);
+        return std::any_of(
+            files.begin(), files.end(), [](const QFileInfo &file) { return file.size() > 0; });
+    }
+
+    // Starts the console on the clip into out and returns once its encoder writes.
     void StartUntilEncoding(QProcess &cli, const QString &out, const QString &clip)
     {
         PrepareCli(cli, m_home);
         cli.setArguments({"--profile", "4", "--output", out, clip});
-        cli.setReadChannel(QProcess::StandardError);
         cli.start();
         QVERIFY(cli.waitForStarted());
-        QByteArray err;
-        while (!err.contains("MB") && cli.state() == QProcess::Running) {
-            cli.waitForReadyRead(5000);
-            err += cli.readAllStandardError();
+        QTRY_VERIFY_WITH_TIMEOUT(EncoderWrites(out) || cli.state() != QProcess::Running, 60000);
+        QVERIFY(cli.state() == QProcess::Running);
+    }
+
+    // The pipes a process holds, as /proc names them ("pipe:[1234]"), from descriptor first on.
+    static QSet<QString> Pipes(qint64 pid, int first = 0)
+    {
+        QSet<QString> pipes;
+        const QString folder = QString("/proc/%1/fd").arg(pid);
+        for (const QString &fd : QDir(folder).entryList(QDir::AllEntries | QDir::System)) {
+            const QString target = QFile::symLinkTarget(folder + "/" + fd);
+            if (fd.toInt() >= first && target.contains("pipe:["))
+                pipes.insert(target.mid(target.indexOf("pipe:[")));
         }
+        return pipes;
     }
 
 private slots:
@@ -79,6 +104,9 @@ private slots:
         m_third = m_media.filePath("c.mp4");
         QVERIFY(TestMedia::MakeClip(m_first, 2, {"-c:v", "mpeg4", "-c:a", "aac"}));
         QVERIFY(QFile::copy(m_clip, m_other) && QFile::copy(m_first, m_third));
+        m_slow = m_media.filePath("slow.mp4");
+        QString log;
+        QVERIFY2(TestMedia::MakeSlowClip(m_slow, 30, &log), qPrintable(log));
     }
 
     void listShowsTypesAndProfiles()
@@ -225,7 +253,7 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains("clip.mp4 -> " + out.path() + "/clip.3g2: Finished"),
                  qPrintable(r.out));
-        QVERIFY(r.err.contains("Exporting"));
+        QCOMPARE(r.err, QString("[1/1] clip.mp4: Started\n[1/1] clip.mp4: Finished\n"));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"clip.3g2"});
         const double duration
             = TestMedia::ProbeValues(out.filePath("clip.3g2"), "format=duration", "duration")
@@ -389,6 +417,9 @@ private slots:
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 130);
         QVERIFY(QString::fromLocal8Bit(cli.readAllStandardOutput()).contains("long.mp4 -> "));
+        // Stopped, with no time left to wait for.
+        const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
+        QVERIFY2(err.endsWith("\n[1/1] long.mp4: Canceled\n"), qPrintable(err));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
 
@@ -396,16 +427,157 @@ private slots:
     void killedConsoleLeavesNoEncoder()
     {
         QTemporaryDir out;
-        const QString longClip = m_media.filePath("slow.mp4");
-        QString log;
-        QVERIFY2(TestMedia::MakeSlowClip(longClip, 30, &log), qPrintable(log));
         QProcess cli;
-        StartUntilEncoding(cli, out.path(), longClip);
+        StartUntilEncoding(cli, out.path(), m_slow);
         QVERIFY2(!TestMedia::EncoderStates(out.path()).isEmpty(),
                  "no encoder seen while converting");
         ::kill(pid_t(cli.processId()), SIGKILL);
         QVERIFY(cli.waitForFinished(5000));
         QTRY_COMPARE_WITH_TIMEOUT(TestMedia::EncoderStates(out.path()), QString(), 3000);
+    }
+
+    // The console's signal pipe must not leak into the encoders it starts.
+    void encoderInheritsNoPipeOfTheConsole()
+    {
+        QTemporaryDir out;
+        QProcess cli;
+        StartUntilEncoding(cli, out.path(), m_slow);
+        const QList<qint64> encoders = TestMedia::EncoderPids(out.path());
+        QCOMPARE(encoders.size(), 1);
+        // Less those the test holds too, which came from whoever started it.
+        const QSet<QString> console
+            = Pipes(cli.processId()) - Pipes(QCoreApplication::applicationPid());
+        // Its standard streams are the console's pipes; nothing else may be.
+        const QSet<QString> inherited = Pipes(encoders.first(), 3) & console;
+        QVERIFY(!console.isEmpty());
+        QVERIFY2(inherited.isEmpty(),
+                 qPrintable(QStringList(inherited.begin(), inherited.end()).join(' ')));
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(30000));
+    }
+
+    // Ctrl-C waits for the encoder to close its file; a second one does not.
+    void secondInterruptEndsTheCleanUpAtOnce()
+    {
+        QTemporaryDir out;
+        QProcess cli;
+        StartUntilEncoding(cli, out.path(), m_slow);
+        const QList<qint64> encoders = TestMedia::EncoderPids(out.path());
+        QCOMPARE(encoders.size(), 1);
+        // A stopped encoder cannot read its "q": the clean-up waits seconds before it kills it.
+        ::kill(pid_t(encoders.first()), SIGSTOP);
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY2(!cli.waitForFinished(1000), "the clean-up ended before the second Ctrl-C");
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY2(cli.waitForFinished(1500), "the second Ctrl-C did not end the console");
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+        QTRY_COMPARE_WITH_TIMEOUT(TestMedia::EncoderStates(out.path()), QString(), 3000);
+    }
+
+    // Standard error is a pipe here, as under cron: a line per job that starts or ends, the
+    // time left where the batch has a figure, and never a carriage return.
+    void logWithoutATerminal()
+    {
+        QTemporaryDir out;
+        QVERIFY(QDir(out.path()).mkdir("clip.3gp")); // the third job cannot write its file
+        const Result r = Run({"--jobs",
+                              "1",
+                              "--end",
+                              "120",
+                              "--output",
+                              out.path(),
+                              m_slow,
+                              m_first,
+                              m_clip,
+                              m_third});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(!r.err.contains('\r'), qPrintable(r.err));
+        const QRegularExpression event(
+            R"(^(\[\d/4\] \S+: (Started|Finished|Failed))(  \((.+) left\))?$)");
+        QStringList events;
+        QStringList timesLeft;
+        QStringList lines = r.err.split('\n');
+        QCOMPARE(lines.takeLast(), QString());
+        for (const QString &line : std::as_const(lines)) {
+            const QRegularExpressionMatch match = event.match(line);
+            if (!match.hasMatch()) {
+                QVERIFY2(line.startsWith("mivartel-cli: " + m_clip + ": "), qPrintable(line));
+                continue;
+            }
+            events.append(match.captured(1));
+            timesLeft.append(match.captured(4));
+        }
+        QCOMPARE(events,
+                 (QStringList{"[1/4] slow.mp4: Started",
+                              "[1/4] slow.mp4: Finished",
+                              "[2/4] a.mp4: Started",
+                              "[2/4] a.mp4: Finished",
+                              "[3/4] clip.mp4: Started",
+                              "[3/4] clip.mp4: Failed",
+                              "[4/4] c.mp4: Started",
+                              "[4/4] c.mp4: Finished"}));
+        // The first job runs for seconds: by its end the batch knows its speed.
+        QVERIFY2(!timesLeft.at(1).isEmpty(), qPrintable(r.err));
+        QCOMPARE(timesLeft.last(), QString());
+    }
+
+    // On a terminal of 80 columns: one line that never wraps, rewritten as the two jobs go
+    // on, and ended before the summary.
+    void progressOnATerminal()
+    {
+        int master = -1;
+        int slave = -1;
+        struct winsize size = {};
+        size.ws_row = 24;
+        size.ws_col = 80;
+        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, &size) == 0);
+        const auto closeBoth = qScopeGuard([&] {
+            ::close(master);
+            ::close(slave);
+        });
+        for (const int fd : {master, slave})
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+
+        QTemporaryDir out;
+        QProcess cli;
+        PrepareCli(cli, m_home);
+        QProcessEnvironment env = cli.processEnvironment();
+        env.insert("COLUMNS", "200"); // the terminal's own width comes first
+        cli.setProcessEnvironment(env);
+        cli.setArguments({"--jobs", "2", "--output", out.path(), m_clip, m_other});
+        cli.setChildProcessModifier([slave] {
+            ::dup2(slave, STDOUT_FILENO);
+            ::dup2(slave, STDERR_FILENO);
+        });
+        QByteArray shown;
+        const auto read = [&] {
+            char buffer[4096];
+            ssize_t n = 0;
+            while ((n = ::read(master, buffer, sizeof buffer)) > 0)
+                shown.append(buffer, n);
+        };
+        cli.start();
+        const QDeadlineTimer deadline(120000);
+        while (!cli.waitForFinished(50) && !deadline.hasExpired())
+            read();
+        read();
+        QCOMPARE(cli.exitCode(), 0);
+
+        // The terminal turns each "\n" into "\r\n".
+        const QStringList lines = QString::fromUtf8(shown).replace("\r\n", "\n").split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(1), "clip.mp4 -> " + out.path() + "/clip.3gp: Finished");
+        QCOMPARE(lines.at(2), "clip.mp4 -> " + out.path() + "/clip (2).3gp: Finished");
+        const QStringList updates = lines.first().split('\r', Qt::SkipEmptyParts);
+        QVERIFY2(updates.size() > 2, qPrintable(lines.first()));
+        bool both = false;
+        for (const QString &update : updates) {
+            QVERIFY2(update.size() < 80, qPrintable(update));
+            both = both || (update.contains("[1/2] clip.mp4") && update.contains("[2/2] clip.mp4"));
+        }
+        QVERIFY2(both, qPrintable(lines.first()));
     }
 };
 

@@ -161,20 +161,40 @@ QList<OddSource> MakeOddSources(const QString &dir, const QString &clip, const Q
     };
 }
 
-QString EncoderStates(const QString &folder, const QString &program)
+namespace {
+
+// The letter after the name in /proc/PID/stat when the process runs the program; empty else.
+QString ProcessState(const QString &pid, const QString &program)
 {
-    QString states;
+    QFile stat("/proc/" + pid + "/stat");
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = stat.readAll();
+    if (!text.contains("(" + program.toUtf8() + ")"))
+        return {};
+    return QString(QChar(text.at(text.lastIndexOf(')') + 2)));
+}
+
+} // namespace
+
+QList<qint64> EncoderPids(const QString &folder, const QString &program)
+{
+    QList<qint64> found;
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList({"[0-9]*"}, QDir::Dirs);
     for (const QString &pid : pids) {
         QFile cmdline("/proc/" + pid + "/cmdline");
-        QFile stat("/proc/" + pid + "/stat");
-        if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().contains(folder.toUtf8())
-            || !stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        if (text.contains("(" + program.toUtf8() + ")"))
-            states += QChar(text.at(text.lastIndexOf(')') + 2));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(folder.toUtf8())
+            && !ProcessState(pid, program).isEmpty())
+            found.append(pid.toLongLong());
     }
+    return found;
+}
+
+QString EncoderStates(const QString &folder, const QString &program)
+{
+    QString states;
+    for (const qint64 pid : EncoderPids(folder, program))
+        states += ProcessState(QString::number(pid), program);
     return states;
 }
 

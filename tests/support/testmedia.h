@@ -21,6 +21,8 @@ bool MakeSlowClip(const QString &path, int pieces, QString *log = nullptr);
 // those of the named program) whose command line names the folder: the encoders writing into
 // it. Empty when none is left.
 QString EncoderStates(const QString &folder, const QString &program = QStringLiteral("ffmpeg"));
+// Their process ids.
+QList<qint64> EncoderPids(const QString &folder, const QString &program = QStringLiteral("ffmpeg"));
 // Runs mediainfo (an independent reader) and returns its tracks, each a map of its JSON
 // fields ("@type" is "General", "Video" or "Audio"); empty when mediainfo fails.
 QList<QVariantMap> MediaInfoTracks(const QString &path);
