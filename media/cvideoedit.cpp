@@ -10,6 +10,7 @@
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QUrl>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -132,10 +133,25 @@ void CVideoEdit::PlayRange(int index)
             m_startUs = m_stopUs = *last;
     }
     const QUrl url = QUrl::fromLocalFile(range.file);
-    if (m_player->source() != url)
+    if (m_player->source() != url) {
+        // A new source stops the last one first, which reports position 0 while the player
+        // still knows only the last file: after a file without pictures, that would end
+        // this range before it has begun.
+        const QScopedValueRollback<bool> loading(m_loading, true);
         m_player->setSource(url);
+    }
     if (m_audio)
         m_audio->setMuted(!m_playSound.at(index));
+    // Frames still on their way from the sink belong to an earlier playback, of another file
+    // or another time; they were posted before this call, which comes after them.
+    m_framesCurrent = false;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial = ++m_playSerial] {
+            if (serial == m_playSerial)
+                m_framesCurrent = true;
+        },
+        Qt::QueuedConnection);
     m_player->setPosition(m_startUs / 1000);
     m_player->play();
     m_watchdog.start(int(range.length() * 1000.0) + WatchdogSlackMs);
@@ -152,7 +168,7 @@ void CVideoEdit::StopPlayback()
 
 void CVideoEdit::OnVideoFrame(const QVideoFrame &frame)
 {
-    if (!m_playing || !frame.isValid())
+    if (!m_playing || !m_framesCurrent || !frame.isValid())
         return;
     // Frames decoded on the way from a key frame to the range's start are not shown.
     const qint64 end = frame.endTime() >= 0 ? frame.endTime() : frame.startTime();
@@ -172,7 +188,7 @@ void CVideoEdit::OnVideoFrame(const QVideoFrame &frame)
 void CVideoEdit::OnPosition(qint64 milliseconds)
 {
     // Sound alone has no frames to follow.
-    if (!m_playing || m_player->hasVideo())
+    if (!m_playing || m_loading || m_player->hasVideo())
         return;
     const qint64 position = milliseconds * 1000;
     if (position >= m_startUs && position >= m_stopUs)

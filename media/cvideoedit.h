@@ -82,6 +82,10 @@ private:
     QList<bool> m_playSound;
     int m_playIndex = -1;
     bool m_playing = false;
+    bool m_loading = false; // while the player changes its source
+    // Frames are taken once those posted before the last PlayRange have gone by.
+    bool m_framesCurrent = false;
+    quint64 m_playSerial = 0;
     qint64 m_startUs = 0;
     qint64 m_stopUs = 0;
     QTimer m_watchdog;

@@ -72,16 +72,17 @@ QMenu *JobMenu::MenuFor(int row)
     menu->addSeparator();
     add(RetryText, items.retry, [this, row] { Retry(row); });
     add(RemoveText, items.remove, [this, row] {
-        // Remove acts on the selected row.
-        m_trim.SelectJob(row);
+        // Remove acts on the selected row. Only the choice moves: a picture of a job about to
+        // go would be work thrown away.
+        m_trim.SetSelectedJob(row);
         m_parts.jobList.SelectRow(row);
         m_sources.RemoveSelected();
     });
     menu->addSeparator();
     add(OpenFolderText, items.openFolder, [this] {
-        m_openUrl(QUrl::fromLocalFile(m_parts.state.outputDirectory));
+        Open(QUrl::fromLocalFile(m_parts.state.outputDirectory));
     });
-    add(PlayOutputText, items.playOutput, [this, row] { m_openUrl(OutputUrl(row)); });
+    add(PlayOutputText, items.playOutput, [this, row] { Open(OutputUrl(row)); });
     add(ShowErrorText, items.showError, [this, row] {
         if (!m_parts.state.jobs.isValidIndex(row))
             return;
@@ -133,6 +134,24 @@ void JobMenu::Retry(int row)
     m_parts.jobList.RedrawItems(row, row);
     // From the event loop's own level, not from within the menu's signal.
     QTimer::singleShot(0, &m_batch, [this, row] { m_batch.StartConverting({row}); });
+}
+
+QString JobMenu::NoProgramText(const QString &path)
+{
+    return (QFileInfo(path).isDir() ? QStringLiteral("No program is set to open this folder:\n%1")
+                                    : QStringLiteral("No program is set to open this file:\n%1"))
+        .arg(QDir::toNativeSeparators(path));
+}
+
+void JobMenu::Open(const QUrl &url)
+{
+    if (url.isEmpty() || m_openUrl(url))
+        return;
+    // The desktop has no program for it; without this the user would see nothing happen.
+    m_parts.notices.Show(&m_parts.page,
+                         NoProgramText(url.toLocalFile()),
+                         QStringLiteral("Warning"),
+                         QMessageBox::Warning);
 }
 
 QUrl JobMenu::OutputUrl(int row) const

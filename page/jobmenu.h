@@ -52,10 +52,14 @@ public:
     static const QString PlayOutputText;
     static const QString ShowErrorText;
     static const QString JobsAtOnceText;
+    // The notice when the desktop has no program that opens the file or folder at path.
+    static QString NoProgramText(const QString &path);
 
 private:
     void Show(const QPoint &pos);
     void Retry(int row);
+    // Opens the folder or file with the desktop's program, or says that none is set.
+    void Open(const QUrl &url);
     QUrl OutputUrl(int row) const;
 
     PageParts m_parts;

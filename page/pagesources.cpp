@@ -96,14 +96,12 @@ void PageSources::ShowLastJob()
     m_parts.video.show();
     m_parts.fadeIn.hide();
 
-    const ConversionJob job = jobs.copyOut(jobs.count() - 1);
     m_trim.SetSlider(0.0, 120.0, 0.0, 120.0);
     CCellListCtrl *list = &m_parts.jobList;
     list->RedrawItems(list->GetSelectionMark(), list->GetSelectionMark());
-    m_trim.SetSelectedJob(jobs.count() - 1);
-    m_trim.SetSlider(0.0, job.endTime, 0.0, job.endTime);
-    m_trim.ShowJobPicture(job.sourcePath, 1.0);
-    list->SelectRow(m_trim.selectedJob());
+    // Shown as a selected job is, so that the picture is the frame at the Begin its cell
+    // reads (a saved job's too) and the slider spans the whole source.
+    m_trim.SelectJob(jobs.count() - 1);
 }
 
 void PageSources::RemoveSelected()

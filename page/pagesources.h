@@ -42,7 +42,7 @@ public:
     int PendingCount() const;
     SourceQueue &queue() { return *m_queue; }
     // Measures the file here and now, appends a job for the whole of it, puts its range on
-    // the slider, shows its picture at 1 s and selects its row. False, with nothing appended
+    // the slider, shows its picture at its Begin and selects its row. False, with nothing appended
     // and nothing said, when the file cannot be measured or a batch runs; *problem then says
     // why.
     bool AddSourcePath(const QString &path, QString *problem = nullptr);
@@ -51,8 +51,9 @@ public:
     // Lists jobs kept from an earlier run as they were saved (ranges, names, outcomes) and
     // selects the last, as ShowLastJob does.
     void ListSaved(const QList<ConversionJob> &jobs);
-    // The last job becomes the selected one: its range on the slider, its picture at 1 s,
-    // its row selected and in view; the video window replaces the opening picture.
+    // The last job becomes the selected one as PreviewTrim::SelectJob selects it: its range
+    // on the slider, its picture at its Begin, its row selected and in view; the video window
+    // replaces the opening picture.
     void ShowLastJob();
     // Remove selected (button 1013): the job at the list's selection mark; a neighbour is
     // selected, or the video area and the slider are reset when none is left.

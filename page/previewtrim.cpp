@@ -113,7 +113,14 @@ void PreviewTrim::OnRangeChanged(CRangeSlider::Part part, bool released)
     if (part == CRangeSlider::LeftThumb || part == CRangeSlider::MiddleBar)
         ShowPicture(job.sourcePath, job.beginTime);
     else if (part == CRangeSlider::RightThumb)
-        ShowPicture(job.sourcePath, job.endTime);
+        ShowPicture(job.sourcePath, LastKeptTime(job));
+}
+
+double PreviewTrim::LastKeptTime(const ConversionJob &job)
+{
+    // The frame at End is the first one the output leaves out; the one on screen a moment
+    // before it is the last one it holds (no source has frames shorter than a millisecond).
+    return std::max(job.beginTime, job.endTime - 0.001);
 }
 
 void PreviewTrim::ShowKeyedPicture()
@@ -124,7 +131,7 @@ void PreviewTrim::ShowKeyedPicture()
     const ConversionJob job = m_parts.state.jobs.copyOut(mark);
     const bool end = m_keyedPart == CRangeSlider::RightThumb;
     // A picture still under way would drop this one and leave a stale end in the window.
-    ShowJobPicture(job.sourcePath, end ? job.endTime : job.beginTime);
+    ShowJobPicture(job.sourcePath, end ? LastKeptTime(job) : job.beginTime);
 }
 
 void PreviewTrim::SnapSlider(int part, double oldBegin, double oldEnd, bool byKey)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/crangeslider.h"
+#include "engine/conversionjob.h"
 #include "page/pageparts.h"
 
 #include <QString>
@@ -35,7 +36,8 @@ public:
     // The slider's notification: trims the job at the list's selection mark and repaints its
     // time cells. At the end of a drag (released) and after a key, the thumbs are put on whole
     // seconds, as the cells show them; a drag's end then shows the picture of the dragged end,
-    // and so do the keys once they have rested for KeyRestMs.
+    // and so do the keys once they have rested for KeyRestMs: for Begin the frame at Begin,
+    // for End the last frame before it, which is the last one the output holds.
     void OnRangeChanged(CRangeSlider::Part part, bool released);
     // Longer than a held key's first repeat, so that a held key shows one picture at its end.
     static constexpr int KeyRestMs = 600;
@@ -61,6 +63,8 @@ private:
     void SnapSlider(int part, double oldBegin, double oldEnd, bool byKey);
     // The keys have rested: the picture of the end they moved last.
     void ShowKeyedPicture();
+    // Where the job's last kept frame is on screen (seconds into its source).
+    static double LastKeptTime(const ConversionJob &job);
 
     PageParts m_parts;
     int m_selectedJob = -1;

@@ -157,6 +157,58 @@ private slots:
         QCOMPARE(state.jobs.copyOut(0).finished, 1);
         QCOMPARE(QFileInfo(done).lastModified(), doneAt);
     }
+
+    // Where the desktop has no program for a file or a folder, the page says so and names it,
+    // rather than leave a line on standard error alone. The desktop's own opener is used.
+    void noProgramToOpenIsTold_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("Play Output") << JobMenu::PlayOutputText << false;
+        QTest::newRow("Open Containing Folder") << JobMenu::OpenFolderText << true;
+    }
+    void noProgramToOpenIsTold()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, folder);
+        m.realDesktop = true;
+        CMivartelDlg *page = m.OpenWith({m.Clip("opened", 2.0)});
+        m.realDesktop = false;
+        QVERIFY(page);
+        QVERIFY(PageFixture::RunBatch(page));
+        const SharedState &state = page->state();
+        const QString path = folder ? state.outputDirectory
+                                    : FinalFile(state.outputDirectory, "opened", state.outputType);
+        QVERIFY(QFileInfo::exists(path));
+        m.notices.clear();
+
+        // No desktop, and no opener on the search path that would stand in for one.
+        QTemporaryDir bare;
+        const QByteArray path0 = qgetenv("PATH");
+        qputenv("PATH", bare.path().toLocal8Bit());
+        const QByteArrayList desktopVariables{"XDG_CURRENT_DESKTOP",
+                                              "DESKTOP_SESSION",
+                                              "KDE_FULL_SESSION",
+                                              "GNOME_DESKTOP_SESSION_ID"};
+        QList<QByteArray> desktop0;
+        for (const QByteArray &name : desktopVariables) {
+            desktop0 << qgetenv(name);
+            qunsetenv(name);
+        }
+        std::unique_ptr<QMenu> menu(page->findChild<JobMenu *>()->MenuFor(0));
+        Trigger(menu.get(), item);
+        qputenv("PATH", path0);
+        for (int i = 0; i < desktopVariables.size(); ++i) {
+            if (!desktop0[i].isEmpty())
+                qputenv(desktopVariables[i], desktop0[i]);
+        }
+
+        QCOMPARE(m.notices.size(), 1);
+        QCOMPARE(m.notices[0].caption, QStringLiteral("Warning"));
+        QCOMPARE(m.notices[0].text, JobMenu::NoProgramText(path));
+        QVERIFY(m.notices[0].text.contains(QDir::toNativeSeparators(path)));
+        QVERIFY(m.notices[0].text.contains(folder ? "folder" : "file"));
+    }
 };
 
 QTEST_MAIN(TestJobMenu)

@@ -5,6 +5,7 @@
 #include "engine/mediaduration.h"
 #include "media/cvideoedit.h"
 #include "media/sourcefiledialog.h"
+#include "page/jobmenu.h"
 #include "page/pagebatch.h"
 #include "page/pagesources.h"
 #include "page/previewtrim.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -82,6 +84,22 @@ bool PictureAt(CMivartelDlg *page, double seconds)
     return PictureDone(page) && qAbs(page->videoEdit()->pictureTime() - seconds) < 0.041;
 }
 
+// What the video window shows: "black", a flat "grey" (a counting clip) or "colour" (testsrc).
+QString PictureKind(CMivartelDlg *page)
+{
+    const QImage shot = page->videoEdit()->grab().toImage();
+    bool lit = false;
+    for (int y = shot.height() / 8; y < shot.height(); y += shot.height() / 8) {
+        for (int x = shot.width() / 8; x < shot.width(); x += shot.width() / 8) {
+            const QColor c = shot.pixelColor(x, y);
+            if (qMax(qAbs(c.red() - c.green()), qAbs(c.green() - c.blue())) > 40)
+                return QStringLiteral("colour");
+            lit = lit || c.value() > 8;
+        }
+    }
+    return lit ? QStringLiteral("grey") : QStringLiteral("black");
+}
+
 double OutputLength(const QString &file)
 {
     return TestMedia::ProbeValues(file, "format=duration", "duration").value(0).toDouble();
@@ -94,7 +112,7 @@ class TestPageSources : public QObject
     Q_OBJECT
 
     PageFixture m;
-    QString a, b, sound, broken;
+    QString a, b, sound, broken, counting;
     QList<TestMedia::OddSource> oddSources;
     double durA = 0, durB = 0; // as the container says: 20 s and 3 s, give or take
     int dialogs = 0;
@@ -137,6 +155,8 @@ private slots:
         sound = m.scratch.filePath("clips/tune.mp3");
         QVERIFY(!a.isEmpty() && TestMedia::MakeClip(b, 3)
                 && TestMedia::MakeClip(sound, 4, {"-vn"}));
+        counting = m.scratch.filePath("clips/counting.avi");
+        QVERIFY(TestMedia::MakeCountingClip(counting, 4));
         durA = MeasureMediaDuration(a).value_or(0);
         durB = MeasureMediaDuration(b).value_or(0);
         broken = m.scratch.filePath("clips/broken.mp4");
@@ -161,8 +181,8 @@ private slots:
         QCOMPARE(page->state().jobs.count(), 2);
         QCOMPARE(page->previewTrim().selectedJob(), 1);
         QVERIFY(page->videoEdit()->isVisible() && !page->fadeInPicture()->isVisible());
-        QCOMPARE(PictureRange(page), (QList<double>{1.0, 1.0}));
-        QVERIFY(PictureAt(page, 1.0));
+        QCOMPARE(PictureRange(page), (QList<double>{0.0, 0.0}));
+        QVERIFY(PictureAt(page, 0.0));
         m.SelectRow(page, 0);
         QCOMPARE(page->previewTrim().selectedJob(), 0);
         QCOMPARE(SliderOf(page), (QList<double>{0, durA, 0, durA}));
@@ -170,7 +190,8 @@ private slots:
 
         CRangeSlider *slider = page->rangeSlider();
         // Each release puts the thumbs on the whole seconds the cells show (the source's own
-        // end stays exact) and leaves the frame of the released end in the window.
+        // end stays exact) and leaves in the window the frame at Begin, or the last one before
+        // End (the clip's last 0.04 s is one frame).
         struct Step
         {
             int part, dx;
@@ -197,10 +218,10 @@ private slots:
             QCOMPARE(job.endTime, slider->RightPos());
             QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString(step.beginCell));
             QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString(step.endCell));
-            const double at = step.part == CRangeSlider::RightThumb ? job.endTime : job.beginTime;
+            const bool end = step.part == CRangeSlider::RightThumb;
+            const double at = end ? job.endTime - 0.001 : job.beginTime;
             QCOMPARE(PictureRange(page), (QList<double>{at, at}));
-            // At the source's end, its last frame (the clip's last 0.04 s is that frame).
-            QVERIFY(PictureAt(page, at == durA ? durA - 0.04 : at));
+            QVERIFY(PictureAt(page, end ? job.endTime - 0.04 : at));
         }
         QCOMPARE(page->state().jobs.copyOut(1).endTime, durB); // the other job is untouched
         // A key moves the range on to the next whole seconds.
@@ -339,7 +360,7 @@ private slots:
         CMivartelDlg *page = Open();
         QVERIFY(page);
         QVERIFY(page->sources().AddSourcePath(a));
-        QVERIFY(PictureAt(page, 1.0)); // a new job shows its first second
+        QVERIFY(PictureAt(page, 0.0)); // a new job shows its Begin
         CRangeSlider *slider = page->rangeSlider();
         page->jobList()->setFocus(Qt::MouseFocusReason);
         for (int i = 0; i < 4; ++i)
@@ -355,12 +376,12 @@ private slots:
         };
         const Step steps[] = {
             {Qt::Key_Right, Qt::ControlModifier, 3, 3, durA, 3, "00:00:03", "00:00:20"},
-            {Qt::Key_Left, Qt::ShiftModifier, 2, 3, 18, 18, "00:00:03", "00:00:18"},
+            {Qt::Key_Left, Qt::ShiftModifier, 2, 3, 18, 17.96, "00:00:03", "00:00:18"},
             {Qt::Key_Right, Qt::NoModifier, 1, 4, 19, 4, "00:00:04", "00:00:19"},
             {Qt::Key_Left, Qt::ControlModifier, 1, 3, 19, 3, "00:00:03", "00:00:19"},
             {Qt::Key_Left, Qt::ControlModifier, 5, 0, 19, 0, "00:00:00", "00:00:19"},
         };
-        QList<double> shown{1.0, 1.0};
+        QList<double> shown{0.0, 0.0};
         for (const Step &step : steps) {
             for (int i = 0; i < step.presses; ++i)
                 QTest::keyClick(slider, step.key, step.modifiers);
@@ -371,7 +392,9 @@ private slots:
             QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString(step.beginCell));
             QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString(step.endCell));
             QCOMPARE(PictureRange(page), shown); // the keys have not rested yet
-            shown = {step.picture, step.picture};
+            // The End's picture is the last frame before it.
+            const double at = step.modifiers == Qt::ShiftModifier ? step.end - 0.001 : step.picture;
+            shown = {at, at};
             QTRY_COMPARE(PictureRange(page), shown);
             QVERIFY(PictureAt(page, step.picture));
         }
@@ -483,7 +506,7 @@ private slots:
     }
 
     // Cells 00:00:01 and 00:00:06 on an 8-s clip, the thumbs let go at 1.9 and 6.1 s: the
-    // pictures are the frames at 1 and 6 s, and the output lasts the five seconds between.
+    // pictures are the frames at 1 and 5.96 s, and the output lasts the five seconds between.
     void outputCoversTheRangeTheCellsShow()
     {
         CMivartelDlg *page = m.OpenWith({m.Clip("eight", 8)});
@@ -493,7 +516,7 @@ private slots:
         Drag(slider, slider->LeftThumbRect().center().x(), 6 + qRound(1.9 / s));
         QVERIFY(PictureAt(page, 1.0));
         Drag(slider, slider->RightThumbRect().center().x(), 19 + qRound(6.1 / s));
-        QVERIFY(PictureAt(page, 6.0));
+        QVERIFY(PictureAt(page, 5.96));
         QCOMPARE(page->jobList()->GetCellInfo(0, 1).text, QString("00:00:01"));
         QCOMPARE(page->jobList()->GetCellInfo(0, 2).text, QString("00:00:06"));
         m.ClearOutput();
@@ -523,6 +546,98 @@ private slots:
         QCOMPARE(m.notices[0].caption, QStringLiteral("Error"));
         QCOMPARE(m.notices[0].text, PageBatch::EmptyRangeText({"blink.avi"}));
         QVERIFY(m.OutputFiles().isEmpty());
+    }
+
+    // The picture is the selected job's, at its Begin: after an add, after a job without
+    // pictures, after Remove from the row menu (which right-clicks another row first).
+    void pictureFollowsTheSelection_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("frame"); // of the counting clip; -1: another clip
+        QTest::newRow("a file just added") << QStringList{a, counting} << ""
+                                           << "grey" << 0;
+        QTest::newRow("a video job after an audio-only one")
+            << QStringList{a, sound, counting} << "sound, then video"
+            << "colour" << -1;
+        QTest::newRow("Remove from the row menu")
+            << QStringList{counting, a, sound} << "menu remove"
+            << "colour" << -1;
+    }
+    void pictureFollowsTheSelection()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, action);
+        QFETCH(QString, kind);
+        QFETCH(int, frame);
+        CMivartelDlg *page = Open();
+        QVERIFY(page);
+        QVERIFY(m.Add(page, files));
+        QVERIFY(PictureDone(page));
+        if (action == "sound, then video") {
+            m.SelectRow(page, 1);
+            QVERIFY(PictureDone(page));
+            QCOMPARE(PictureKind(page), QStringLiteral("black"));
+            m.SelectRow(page, 0);
+        } else if (action == "menu remove") {
+            CCellListCtrl *list = page->jobList();
+            const QPoint first = list->CellRect(0, 0).center();
+            QTest::mousePress(list->viewport(), Qt::RightButton, {}, first);
+            QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, first);
+            std::unique_ptr<QMenu> menu(page->findChild<JobMenu *>()->MenuFor(0));
+            for (QAction *item : menu->actions()) {
+                if (item->text() == JobMenu::RemoveText)
+                    item->trigger();
+            }
+            QCOMPARE(SourcePaths(page), (QStringList{a, sound}));
+        }
+        QVERIFY(PictureAt(page, 0.0));
+        QCOMPARE(page->previewTrim().selectedJob(), page->jobList()->GetSelectionMark());
+        QCOMPARE(page->state().jobs.copyOut(page->previewTrim().selectedJob()).beginTime, 0.0);
+        QCOMPARE(PictureKind(page), kind);
+        if (frame >= 0)
+            QCOMPARE(qRound(page->videoEdit()->pictureTime() * 25.0), frame);
+    }
+
+    // The Begin picture is the output's first frame and the End picture its last, however the
+    // thumb was moved; the counting clip tells the frames apart.
+    void picturesOfTheEndsAreTheOutputsEnds_data()
+    {
+        QTest::addColumn<bool>("end");
+        QTest::addColumn<QList<int>>("keys"); // Shift+arrow presses, -1 left; none: a drag
+        QTest::addColumn<double>("to");       // where a drag lets go, seconds
+        QTest::addColumn<int>("frame");
+        QTest::newRow("Begin dragged") << false << QList<int>{} << 1.4 << 25;
+        QTest::newRow("End dragged") << true << QList<int>{} << 3.4 << 74;
+        QTest::newRow("End back to the source's end") << true << QList<int>{-1, 1} << 0.0 << 99;
+    }
+    void picturesOfTheEndsAreTheOutputsEnds()
+    {
+        QFETCH(bool, end);
+        QFETCH(QList<int>, keys);
+        QFETCH(double, to);
+        QFETCH(int, frame);
+        CMivartelDlg *page = m.OpenWith({counting});
+        QVERIFY(page && PictureDone(page));
+        CRangeSlider *slider = page->rangeSlider();
+        if (keys.isEmpty()) {
+            const double s = slider->UpperBound() / (slider->width() - 26); // thumb centres 6, 19
+            const QRect thumb = end ? slider->RightThumbRect() : slider->LeftThumbRect();
+            Drag(slider, thumb.center().x(), (end ? 19 : 6) + qRound(to / s));
+        } else {
+            slider->setFocus(Qt::TabFocusReason);
+            for (const int key : keys)
+                QTest::keyClick(slider, key < 0 ? Qt::Key_Left : Qt::Key_Right, Qt::ShiftModifier);
+        }
+        const ConversionJob job = page->state().jobs.copyOut(0);
+        QTRY_COMPARE(PictureRange(page).value(0), end ? job.endTime - 0.001 : job.beginTime);
+        QVERIFY(PictureDone(page));
+        m.ClearOutput();
+        QVERIFY(m.RunBatch(page));
+        const QList<double> lumas = TestMedia::FrameLumas(m.OutputDir() + "counting.3gp");
+        QVERIFY(!lumas.isEmpty());
+        QCOMPARE(TestMedia::CountedFrame(end ? lumas.last() : lumas.first()), frame);
     }
 
     // Every source that cannot be measured is named with its reason in one notice; the

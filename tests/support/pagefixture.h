@@ -67,7 +67,8 @@ public:
     int foldersAsked = 0;
     QString chosenFolder; // what the folder chooser answers; empty: cancelled
     QList<QUrl> openedUrls;
-    bool urlOpens = true; // what the desktop's viewer answers; false: there is none
+    bool urlOpens = true;     // what the desktop's viewer answers; false: there is none
+    bool realDesktop = false; // the page opens files with the desktop's own programs
     std::unique_ptr<COuterDlg> outer;
     std::unique_ptr<SkinComponent> skin;
 
@@ -120,10 +121,12 @@ public:
             ++foldersAsked;
             return chosenFolder;
         };
-        services.openUrl = [this](const QUrl &url) {
-            openedUrls.append(url);
-            return urlOpens;
-        };
+        if (!realDesktop) {
+            services.openUrl = [this](const QUrl &url) {
+                openedUrls.append(url);
+                return urlOpens;
+            };
+        }
         outer = std::make_unique<COuterDlg>(std::move(services), skin.get());
         outer->show();
         if (!QTest::qWaitForWindowExposed(outer.get()))

@@ -42,6 +42,64 @@ bool MakeClip(const QString &path, double seconds, const QStringList &extraArgum
     return ok;
 }
 
+bool MakeCountingClip(const QString &path, double seconds, const QStringList &extraArguments)
+{
+    const QString length = QString::number(seconds);
+    QStringList arguments{"-nostdin",
+                          "-hide_banner",
+                          "-loglevel",
+                          "error",
+                          "-y",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "color=black:size=320x240:rate=25:duration=" + length
+                              + ",format=yuv420p,geq=lum='40+2*N':cb=128:cr=128",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "sine=frequency=440:sample_rate=44100:duration=" + length,
+                          "-c:v",
+                          "mpeg4",
+                          "-q:v",
+                          "2"};
+    arguments += extraArguments;
+    arguments << "file:" + path;
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    return ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
+           && ffmpeg.exitCode() == 0;
+}
+
+QList<double> FrameLumas(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(
+        QStringLiteral("ffmpeg"),
+        {"-nostdin",
+         "-v",
+         "error",
+         "-i",
+         "file:" + path,
+         "-map",
+         "0:v:0",
+         "-vf",
+         // The middle, clear of the bars that pad a picture to another shape.
+         "crop=iw/2:ih/2,signalstats,metadata=mode=print:key=lavfi.signalstats.YAVG:file=-",
+         "-f",
+         "null",
+         "-"});
+    ffmpeg.waitForFinished(60000);
+    const QString prefix = QStringLiteral("lavfi.signalstats.YAVG=");
+    QList<double> lumas;
+    for (const QString &line : QString::fromLocal8Bit(ffmpeg.readAllStandardOutput()).split('\n')) {
+        if (line.startsWith(prefix))
+            lumas.append(line.mid(prefix.size()).toDouble());
+    }
+    return lumas;
+}
+
 bool MakeSlowClip(const QString &path, int pieces, QString *log)
 {
     const QString piece = path + QStringLiteral(".piece.mp4");

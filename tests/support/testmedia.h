@@ -13,6 +13,18 @@ bool MakeClip(const QString &path,
               double seconds,
               const QStringList &extraArguments = {},
               QString *log = nullptr);
+// Writes a clip whose every frame is one flat grey, from luma 40 up by 2 a frame (25 fps, 320x240,
+// with a tone), so that a picture tells which frame it is; at most 4 s, before the grey runs out.
+bool MakeCountingClip(const QString &path, double seconds, const QStringList &extraArguments = {});
+// The frame number that a counting clip's luma (0 to 255) stands for; its encoding reads a
+// level or two darker than it was drawn.
+inline int CountedFrame(double luma)
+{
+    return int((luma - 39.0) / 2.0 + 0.5);
+}
+// The mean luma (0 to 255) of the middle of each frame of the file's picture track, in order;
+// empty when ffmpeg cannot read it.
+QList<double> FrameLumas(const QString &path);
 // Writes a clip that keeps an encoder busy for a while (about 20 s on this machine for 30
 // pieces) yet is quick to make: 10 s of 1280x720 picture and tone, repeated pieces times
 // without encoding again.
