@@ -6,12 +6,12 @@
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
 #include "engine/tickcount.h"
+#include "engine/usersettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTextStream>
 
 #include <unistd.h>
@@ -284,9 +284,7 @@ int ConsoleFrontEnd::Convert(const Options &options)
     const QString startDirectory = QDir::currentPath();
     QString output = options.outputDirectory;
     if (output.isEmpty())
-        output = QSettings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"))
-                     .value(QStringLiteral("destination"))
-                     .toString();
+        output = UserSettings::Destination();
     if (output.isEmpty())
         output = startDirectory;
     const QFileInfo outputInfo(QDir(startDirectory), output);

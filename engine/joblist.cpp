@@ -33,6 +33,12 @@ void JobList::resetProgress(const QList<int> &rows)
             job.framesPerSecond = 0.0;
             job.encodedTime = 0.0;
             job.encoderSpeed = 0.0;
+            // A row of an earlier run would show its last stage ("Exporting", "Canceled")
+            // until the batch reaches it, and keep showing it, and save it, when the batch is
+            // stopped before then. Every row of the batch is not started until it starts.
+            job.stage = JobStage::Exporting;
+            job.exportPercent = 0.0;
+            job.intermediateDone = 0;
         }
     }
     Changed(true);

@@ -27,8 +27,8 @@ public:
     void removeAll();
     bool isValidIndex(int index) const;
 
-    // Before a batch of the given rows: clears what a run reports, keeps stage and the
-    // intermediate state.
+    // Before a batch of the given rows: makes them not started again, clearing what a run
+    // reports and its stage. Range, name and the intermediate file's name stay.
     void resetProgress(const QList<int> &rows);
 
     // Called after every change, in the thread that made it, with no lock held. A milestone is a

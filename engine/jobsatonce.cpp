@@ -1,30 +1,17 @@
 #include "engine/jobsatonce.h"
 
 #include "engine/batchconversion.h"
-
-#include <QSettings>
-
-namespace {
-
-const QString Key = QStringLiteral("jobsAtOnce");
-
-QSettings UserSettings()
-{
-    return QSettings(QStringLiteral("Mivartel"), QStringLiteral("Mivartel"));
-}
-
-} // namespace
+#include "engine/usersettings.h"
 
 int JobsAtOnceSetting()
 {
-    bool ok = false;
-    const int jobs = UserSettings().value(Key).toInt(&ok);
-    if (!ok || jobs < 1 || jobs > BatchConversion::MaxJobsAtOnce)
+    const int jobs = UserSettings::JobsAtOnce();
+    if (jobs < 1 || jobs > BatchConversion::MaxJobsAtOnce)
         return BatchConversion::DefaultJobsAtOnce();
     return jobs;
 }
 
 void SetJobsAtOnceSetting(int jobs)
 {
-    UserSettings().setValue(Key, jobs);
+    UserSettings::SetJobsAtOnce(jobs);
 }

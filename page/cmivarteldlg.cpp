@@ -12,6 +12,7 @@
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
 #include "engine/queuesaver.h"
+#include "engine/usersettings.h"
 #include "media/cvideoedit.h"
 #include "page/bringtofront.h"
 #include "page/focusmarks.h"
@@ -43,7 +44,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStyleOptionButton>
@@ -51,61 +51,6 @@
 #include <QStyleOptionHeader>
 
 namespace {
-
-// The settings of the program's user: "destination", "Version", the output type and the
-// profile last chosen for each type (by its title, which outlives a reordered file).
-const QString SettingsName = QStringLiteral("Mivartel");
-const QString OutputTypeKey = QStringLiteral("outputType");
-
-QString ProfileKey(int outputType)
-{
-    return QStringLiteral("profile/%1").arg(outputType);
-}
-
-struct ImageButtonLook
-{
-    int id;
-    int activeIcon;
-    int restIcon;
-    const char *tip;
-};
-
-constexpr std::array<ImageButtonLook, 8> ImageButtonLooks{{
-    {PageControl::Add, 138, 137, "Add a video to converting task"},
-    {PageControl::Remove, 136, 135, "Remove selected video"},
-    {PageControl::RemoveAll, 140, 139, "Remove all videos"},
-    {PageControl::Help, 141, 142, "Contents"},
-    {PageControl::Preview, 188, 189, "Preview selected videos"},
-    {PageControl::StopPreview, 190, 191, "Stop preview"},
-    {PageControl::StartConverting, 147, 148, "Start Converting"},
-    {PageControl::StopConverting, 145, 146, "Stop Converting"},
-}};
-
-// What a screen reader calls the controls whose own text does not say it: pictures, and the
-// fields whose label stands beside them.
-struct AccessibleName
-{
-    int id;
-    const char *name;
-};
-
-constexpr std::array<AccessibleName, 15> AccessibleNames{{
-    {PageControl::VideoEdit, "Video"},
-    {PageControl::FadeInPicture, "Picture"},
-    {PageControl::Preview, "Preview"},
-    {PageControl::StopPreview, "Stop preview"},
-    {PageControl::RangeSlider, "Range to convert"},
-    {PageControl::OutputType, "Output type"},
-    {PageControl::ProfileList, "Profile"},
-    {PageControl::OutputDirectory, "Output directory"},
-    {PageControl::JobList, "Videos to convert"},
-    {PageControl::Add, "Add"},
-    {PageControl::Remove, "Remove"},
-    {PageControl::RemoveAll, "Remove all"},
-    {PageControl::Help, "Help"},
-    {PageControl::StartConverting, "Start converting"},
-    {PageControl::StopConverting, "Stop converting"},
-}};
 
 QString WithSlash(QString directory)
 {
@@ -115,36 +60,6 @@ QString WithSlash(QString directory)
 }
 
 } // namespace
-
-const std::array<CMivartelDlg::ControlPlace, 23> &CMivartelDlg::ControlPlaces()
-{
-    static const std::array<ControlPlace, 23> places{{
-        {PageControl::VideoEdit, {13, 17, 263, 198}},
-        {PageControl::FadeInPicture, {13, 17, 263, 198}},
-        {PageControl::Preview, {13, 232, 18, 18}},
-        {PageControl::StopPreview, {31, 232, 18, 18}},
-        {PageControl::RangeSlider, {52, 233, 224, 20}},
-        {PageControl::OutputSettingGroup, {286, 12, 368, 240}},
-        {PageControl::OutputTypeLabel, {300, 30, 100, 18}},
-        {PageControl::OutputType, {410, 28, 231, 18}},
-        {PageControl::Description, {300, 53, 342, 60}},
-        {PageControl::ProfileLabel, {300, 115, 80, 18}},
-        {PageControl::ProfileList, {300, 130, 342, 95}},
-        {PageControl::ShutDownBox, {300, 231, 342, 18}},
-        {PageControl::JobGroup, {13, 258, 640, 200}},
-        {PageControl::OutputDirectoryLabel, {23, 269, 95, 18}},
-        {PageControl::OutputDirectory, {127, 269, 435, 18}},
-        {PageControl::Browse, {567, 269, 65, 18}},
-        {PageControl::JobList, {23, 294, 587, 156}},
-        {PageControl::Add, {621, 313, 22, 22}},
-        {PageControl::Remove, {621, 353, 22, 22}},
-        {PageControl::RemoveAll, {621, 393, 22, 22}},
-        {PageControl::Help, {535, 485, 32, 32}},
-        {PageControl::StartConverting, {576, 470, 55, 55}},
-        {PageControl::StopConverting, {576, 470, 55, 55}},
-    }};
-    return places;
-}
 
 CMivartelDlg::CMivartelDlg(PageServices services, QWidget *parent)
     : QWidget(parent)
@@ -311,10 +226,13 @@ void CMivartelDlg::CreateControls()
     m_start = new CImageButton(this);
     m_stop = new CImageButton(this);
 
-    for (const ControlPlace &place : ControlPlaces()) {
-        QWidget *control = Control(place.id);
-        control->setObjectName(QStringLiteral("control%1").arg(place.id));
-        control->setGeometry(place.rect);
+    for (const PageControlRow &row : PageControlTable::Rows()) {
+        QWidget *control = row.member(*this);
+        control->setObjectName(QStringLiteral("control%1").arg(row.id));
+        control->setGeometry(row.rect);
+        // Pictures, and the fields whose label stands beside them, say nothing by themselves.
+        if (row.accessibleName)
+            control->setAccessibleName(QLatin1String(row.accessibleName));
     }
     // Tab follows the page's reading order: the settings, the jobs, the video area, the batch.
     const QList<QWidget *> order{m_outputType,
@@ -334,8 +252,6 @@ void CMivartelDlg::CreateControls()
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     new FocusMarks(this, {m_outputType, m_profiles, m_browse, m_shutDown, m_outputDirectory});
-    for (const AccessibleName &named : AccessibleNames)
-        Control(named.id)->setAccessibleName(QLatin1String(named.name));
     // On Linux a reader names a field by the label it is labelled by.
     m_outputTypeLabel->setBuddy(m_outputType);
     m_profileLabel->setBuddy(m_profiles);
@@ -346,70 +262,23 @@ void CMivartelDlg::CreateControls()
 
 QWidget *CMivartelDlg::Control(int id) const
 {
-    switch (id) {
-    case PageControl::JobList:
-        return m_jobList;
-    case PageControl::Add:
-        return m_add;
-    case PageControl::Remove:
-        return m_remove;
-    case PageControl::RemoveAll:
-        return m_removeAll;
-    case PageControl::Help:
-        return m_help;
-    case PageControl::OutputDirectory:
-        return m_outputDirectory;
-    case PageControl::Browse:
-        return m_browse;
-    case PageControl::OutputDirectoryLabel:
-        return m_outputDirectoryLabel;
-    case PageControl::RangeSlider:
-        return m_slider;
-    case PageControl::StartConverting:
-        return m_start;
-    case PageControl::StopConverting:
-        return m_stop;
-    case PageControl::OutputSettingGroup:
-        return m_outputGroup;
-    case PageControl::VideoEdit:
-        return m_videoEdit;
-    case PageControl::Preview:
-        return m_preview;
-    case PageControl::StopPreview:
-        return m_stopPreview;
-    case PageControl::FadeInPicture:
-        return m_fadeIn;
-    case PageControl::ShutDownBox:
-        return m_shutDown;
-    case PageControl::OutputType:
-        return m_outputType;
-    case PageControl::ProfileList:
-        return m_profiles;
-    case PageControl::Description:
-        return m_description;
-    case PageControl::JobGroup:
-        return m_jobGroup;
-    case PageControl::OutputTypeLabel:
-        return m_outputTypeLabel;
-    case PageControl::ProfileLabel:
-        return m_profileLabel;
-    default:
-        return nullptr;
-    }
+    const PageControlRow *row = PageControlTable::Find(id);
+    return row ? row->member(*this) : nullptr;
 }
 
 void CMivartelDlg::OnInitDialog()
 {
-    QString version
-        = QSettings(SettingsName, SettingsName).value(QStringLiteral("Version")).toString();
+    QString version = UserSettings::Version();
     // Without a stored version the title would end in a bare "V".
     if (version.isEmpty())
         version = QStringLiteral(MIVARTEL_VERSION);
     window()->setWindowTitle(QStringLiteral("  %1 V%2").arg(QStringLiteral("Mivartel"), version));
 
     if (m_services.skinSelfDrawn) {
-        for (const ImageButtonLook &look : ImageButtonLooks)
-            m_services.skinSelfDrawn(Control(look.id));
+        for (const PageControlRow &row : PageControlTable::Rows()) {
+            if (row.isPictureButton())
+                m_services.skinSelfDrawn(row.member(*this));
+        }
     }
     InsertJobListColumns(*m_jobList);
     ConfigureImageButtons();
@@ -421,7 +290,7 @@ void CMivartelDlg::OnInitDialog()
     m_videoEdit->hide();
     m_fadeIn->StartFadeIn(190, 100);
 
-    int outputType = QSettings(SettingsName, SettingsName).value(OutputTypeKey, 0).toInt();
+    int outputType = UserSettings::OutputType();
     if (!IsValidOutputType(outputType))
         outputType = 0;
     m_outputType->setCurrentIndex(outputType);
@@ -431,8 +300,7 @@ void CMivartelDlg::OnInitDialog()
         m_outputType, &QComboBox::currentIndexChanged, this, &CMivartelDlg::OnOutputTypeChanged);
     connect(m_profiles, &QListWidget::currentTextChanged, this, [this](const QString &title) {
         if (!title.isEmpty())
-            QSettings(SettingsName, SettingsName)
-                .setValue(ProfileKey(m_engine.state.outputType), title);
+            UserSettings::SetProfileTitle(m_engine.state.outputType, title);
     });
 
     ReadOutputDirectory();
@@ -445,9 +313,11 @@ void CMivartelDlg::OnInitDialog()
 
 void CMivartelDlg::ConfigureImageButtons()
 {
-    for (const ImageButtonLook &look : ImageButtonLooks) {
-        auto *button = static_cast<CImageButton *>(Control(look.id));
-        button->SetIcons(look.activeIcon, look.restIcon, false);
+    for (const PageControlRow &row : PageControlTable::Rows()) {
+        if (!row.isPictureButton())
+            continue;
+        auto *button = static_cast<CImageButton *>(row.member(*this));
+        button->SetIcons(row.look.activeIcon, row.look.restIcon, false);
         button->UseParentBackground(false);
         button->ShowHoverBorder(false, true);
         button->SetLayout(CImageButton::IconAbove, true);
@@ -455,14 +325,13 @@ void CMivartelDlg::ConfigureImageButtons()
         button->SetStateColor(CImageButton::TextActive, QColor(20, 20, 20), true);
         button->SetStateColor(CImageButton::TextFocused, QColor(49, 66, 97), true);
         button->SetStateColor(CImageButton::BackActive, QColor(49, 66, 97), true);
-        button->SetTip(QLatin1String(look.tip), true);
+        button->SetTip(QLatin1String(row.look.tip), true);
     }
 }
 
 void CMivartelDlg::ReadOutputDirectory()
 {
-    QString directory
-        = QSettings(SettingsName, SettingsName).value(QStringLiteral("destination")).toString();
+    QString directory = UserSettings::Destination();
     if (directory.isEmpty()) {
         // There is no drive D: here; the user's videos folder takes its place.
         directory = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
@@ -488,8 +357,7 @@ void CMivartelDlg::LoadProfileList(int outputType)
     for (int row = 0; row < m_profiles->count(); ++row)
         m_profiles->item(row)->setToolTip(m_profiles->item(row)->text());
     // The profile last chosen for this type, while the file still has it.
-    const int stored = list->titles.indexOf(
-        QSettings(SettingsName, SettingsName).value(ProfileKey(outputType)).toString());
+    const int stored = list->titles.indexOf(UserSettings::ProfileTitle(outputType));
     m_profiles->setCurrentRow(stored >= 0 ? stored : list->selected);
 }
 
@@ -501,7 +369,7 @@ void CMivartelDlg::OnOutputTypeChanged()
     const int outputType = m_outputType->currentIndex();
     LoadProfileList(outputType);
     m_engine.state.outputType = outputType;
-    QSettings(SettingsName, SettingsName).setValue(OutputTypeKey, outputType);
+    UserSettings::SetOutputType(outputType);
     // The extension in the Output column follows the output type.
     m_jobList->RepaintCells(0, m_engine.state.jobs.count() - 1, JobColumn::Output);
 }
@@ -527,8 +395,7 @@ void CMivartelDlg::OnBrowse()
         m_engine.state.outputDirectory = WithSlash(m_engine.state.outputDirectory);
     }
     if (!m_engine.state.outputDirectory.isEmpty())
-        QSettings(SettingsName, SettingsName)
-            .setValue(QStringLiteral("destination"), m_engine.state.outputDirectory);
+        UserSettings::SetDestination(m_engine.state.outputDirectory);
 }
 
 QString CMivartelDlg::HelpPath() const

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "engine/conversionengine.h"
+#include "page/pagecontroltable.h"
 #include "page/pageservices.h"
 
 #include <QPixmap>
-#include <QRect>
+#include <QSize>
 #include <QWidget>
-
-#include <array>
 
 #include <memory>
 
@@ -32,35 +31,6 @@ class QListWidget;
 class QPushButton;
 class QueueSaver;
 
-// The ids of the page's controls.
-namespace PageControl {
-enum : int {
-    JobList = 1011,
-    Add = 1012,
-    Remove = 1013,
-    RemoveAll = 1014,
-    Help = 1016,
-    OutputDirectory = 1021,
-    Browse = 1022,
-    OutputDirectoryLabel = 1034,
-    RangeSlider = 1047,
-    StartConverting = 1048,
-    StopConverting = 1049,
-    OutputSettingGroup = 1052,
-    VideoEdit = 1053,
-    Preview = 1054,
-    StopPreview = 1055,
-    FadeInPicture = 1058,
-    ShutDownBox = 1059,
-    OutputType = 1061,
-    ProfileList = 1065,
-    Description = 1066,
-    JobGroup = 1069,
-    OutputTypeLabel = 1070,
-    ProfileLabel = 1071,
-};
-}
-
 // The main page: every control of the program, the job list, the shared state and the
 // engine that converts it. It is a switchboard: the batch concern lives in PageBatch, adding
 // and trimming sources in PageSources, the cell contents in JobCellProvider; each handler
@@ -70,14 +40,8 @@ class CMivartelDlg : public QWidget
     Q_OBJECT
 
 public:
-    // The size of the page (pixels) and the place of every control on it.
+    // The size of the page (pixels); PageControlTable places the controls on it.
     static constexpr QSize PageSize{669, 563};
-    struct ControlPlace
-    {
-        int id;
-        QRect rect;
-    };
-    static const std::array<ControlPlace, 23> &ControlPlaces();
     // The page's font size, and the least a text that does not fit at it may get.
     static constexpr qreal PageFontPoints = 8.0;
     static constexpr qreal MinimumFontPoints = 6.0;
@@ -114,6 +78,7 @@ public:
     // The path of the help document.
     QString HelpPath() const;
 
+    // The control of a PageControl id; null for an id that is not the page's.
     QWidget *Control(int id) const;
     CVideoEdit *videoEdit() const { return m_videoEdit; }
     CFadeInPicture *fadeInPicture() const { return m_fadeIn; }
@@ -139,6 +104,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The table names the members that hold the controls.
+    friend class PageControlTable;
+
     void CreateControls();
     void ConfigureImageButtons();
     void ReadOutputDirectory();

@@ -58,7 +58,21 @@ void PageBatch::ShowTimeLeft()
 
 void PageBatch::StartConverting()
 {
-    StartConverting(BatchConversion::FirstRows(m_parts.state.jobs.count()));
+    StartConverting(RowsToStart(m_parts.state.jobs));
+}
+
+QList<int> PageBatch::RowsToStart(const JobList &jobs)
+{
+    // A finished row's file is in the output folder; Start never overwrites it while other
+    // rows still wait. Retry converts one such row again.
+    QList<int> rows;
+    for (int row = 0; row < jobs.count(); ++row) {
+        if (!jobs.copyOut(row).finished)
+            rows.append(row);
+    }
+    if (rows.isEmpty())
+        return BatchConversion::FirstRows(jobs.count());
+    return rows;
 }
 
 void PageBatch::StartConverting(const QList<int> &rows)

@@ -4,6 +4,7 @@
 #include "page/computershutdown.h"
 #include "page/pageparts.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <memory>
 
 class CImageButton;
+class JobList;
 class PowerOffService;
 class QCheckBox;
 class QComboBox;
@@ -51,10 +53,13 @@ public:
               BatchEnded batchEnded = {},
               std::unique_ptr<PowerOffService> powerOff = nullptr);
 
-    // Runs the whole batch (nested event loops) and returns when it has ended.
+    // Runs the batch of RowsToStart (nested event loops) and returns when it has ended.
     void StartConverting();
     // The same for the given rows only (Retry).
     void StartConverting(const QList<int> &rows);
+    // What Start converts: the rows that are not finished, in order; every row when all are
+    // finished (or the list is empty).
+    static QList<int> RowsToStart(const JobList &jobs);
     // Does nothing when no batch runs; safe to call again before the batch has unwound.
     void StopConverting();
     // Pauses a running batch, or resumes a paused one (Ctrl+P and the list's menu).

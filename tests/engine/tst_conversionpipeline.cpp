@@ -1,6 +1,7 @@
 #include "enginefixture.h"
 
 #include "engine/jobcelltext.h"
+#include "engine/joblistfile.h"
 #include "testmedia.h"
 
 #include <QDeadlineTimer>
@@ -602,23 +603,52 @@ private slots:
         }
     }
 
-    void newBatchResetsProgressButKeepsTheStage()
+    // A row of an earlier run that a new batch takes is not started again: until the batch
+    // reaches it, and when Stop comes first, its cell is empty, in the list and in the saved
+    // list that the next start reads.
+    void rowsThatNeverStartedShowNothingAfterAStop_data()
     {
-        Write3gpProfile();
-        AddJob("/v/a.avi");
-        ConversionJob job = f->state.jobs.copyOut(0);
-        job.stage = 9;
-        job.finished = 1;
-        job.sizeKB = 77;
-        f->state.jobs.replace(0, job);
-        QString seenAtStart;
+        QTest::addColumn<int>("finished");
+        QTest::addColumn<int>("failed");
+        QTest::addColumn<int>("stage");
+        QTest::newRow("finished 3GP") << 1 << 0 << int(JobStage::SecondPhase);
+        QTest::newRow("finished 3G2") << 1 << 0 << int(JobStage::ThirdPhase);
+        QTest::newRow("failed while finishing") << 0 << 1 << int(JobStage::SecondPhase);
+        QTest::newRow("canceled") << 0 << 0 << int(JobStage::Canceled);
+    }
+    void rowsThatNeverStartedShowNothingAfterAStop()
+    {
+        QFETCH(int, finished);
+        QFETCH(int, failed);
+        QFETCH(int, stage);
+        Write3gpProfile("--hang");
+        AddJob("/v/first.avi");
+        AddJob("/v/earlier.avi");
+        ConversionJob earlier = f->state.jobs.copyOut(1);
+        earlier.finished = finished;
+        earlier.failed = failed;
+        earlier.stage = stage;
+        earlier.sizeKB = 77;
+        f->state.jobs.replace(1, earlier);
+        QString seenAtStart = "(no repaint)";
         f->onRepaint = [&](int, int) {
-            if (seenAtStart.isEmpty())
-                seenAtStart = ProgressCellOf(f->state.jobs.copyOut(0)).text;
+            if (seenAtStart == "(no repaint)")
+                seenAtStart = ProgressCellOf(f->state.jobs.copyOut(1)).text;
+            const ConversionJob current = f->state.jobs.copyOut(0);
+            if (current.stage == JobStage::FirstPass && current.sizeKB > 0
+                && !f->state.cancelRequested)
+                QTimer::singleShot(0, [this] { f->batch.StopConverting(); });
         };
         f->Run();
-        QCOMPARE(seenAtStart, QString("Canceled"));
-        QCOMPARE(f->state.jobs.copyOut(0).finished, 1);
+        QCOMPARE(seenAtStart, QString());
+        QCOMPARE(ProgressCellOf(f->state.jobs.copyOut(0)).text, QString("Canceled"));
+        const ProgressCell cell = ProgressCellOf(f->state.jobs.copyOut(1));
+        QCOMPARE(cell.text, QString());
+        QCOMPARE(cell.progressMax, -1);
+        const std::optional<SavedJobs> restored
+            = JobListFile::Decode(JobListFile::Encode(f->state));
+        QVERIFY(restored && restored->jobs.size() == 2);
+        QCOMPARE(ProgressCellOf(restored->jobs[1]).text, QString());
     }
 };
 

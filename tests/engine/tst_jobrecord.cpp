@@ -46,7 +46,7 @@ private slots:
         QCOMPARE(job.endTime, 42.5);
     }
 
-    void listKeepsOrderAndResetsOnlyProgress()
+    void listKeepsOrderAndResetsTheRowsOfABatch()
     {
         JobList list;
         for (const char *name : {"/a.avi", "/b.avi", "/c.avi"})
@@ -61,6 +61,7 @@ private slots:
         job.exportPercent = 50;
         job.intermediatePath = "/p/b_10000.avi";
         list.replace(1, job);
+        list.replace(2, job);
         list.resetProgress({1});
         job = list.copyOut(1);
         QCOMPARE(job.finished, 0);
@@ -68,9 +69,14 @@ private slots:
         QCOMPARE(job.sizeKB, 0);
         QCOMPARE(job.framesPerSecond, 0.0);
         QCOMPARE(job.encodedTime, 0.0);
-        QCOMPARE(job.stage, 3);
-        QCOMPARE(job.exportPercent, 50.0);
+        QCOMPARE(job.stage, int(JobStage::Exporting));
+        QCOMPARE(job.exportPercent, 0.0);
         QCOMPARE(job.intermediatePath, QString("/p/b_10000.avi"));
+        QCOMPARE(job.sourcePath, QString("/b.avi"));
+        QCOMPARE(job.endTime, 10.0);
+        // Only the rows of the batch.
+        QCOMPARE(list.copyOut(2).stage, 3);
+        QCOMPARE(list.copyOut(2).finished, 1);
 
         list.removeAt(0);
         QCOMPARE(list.copyOut(0).sourcePath, QString("/b.avi"));

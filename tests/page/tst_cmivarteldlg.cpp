@@ -379,6 +379,41 @@ private slots:
         QCOMPARE(m.openedUrls, QList<QUrl>{QUrl::fromLocalFile(page->HelpPath())});
     }
 
+    // Start converts the rows that are not finished and leaves the finished files as they are;
+    // when every row is finished, it converts them all again.
+    void startConvertsTheRowsThatAreNotFinished()
+    {
+        const QStringList clips = m.Clips("again", 4, 2);
+        QVERIFY(!clips.contains(QString()));
+        CMivartelDlg *page = m.OpenWith(clips.mid(0, 2));
+        QVERIFY(page);
+        QVERIFY(m.RunBatch(page));
+        const auto writtenAt = [this] {
+            QList<QDateTime> times;
+            for (int i = 0; i < 4; ++i)
+                times << QFileInfo(m.OutputDir() + QStringLiteral("again%1.3gp").arg(i))
+                             .lastModified();
+            return times;
+        };
+        const QList<QDateTime> first = writtenAt();
+        QVERIFY(first[0].isValid() && first[1].isValid() && !first[2].isValid());
+
+        QVERIFY(PageFixture::Add(page, clips.mid(2)));
+        QVERIFY(m.RunBatch(page));
+        const QList<QDateTime> second = writtenAt();
+        QCOMPARE(second.mid(0, 2), first.mid(0, 2));
+        QVERIFY(second[2].isValid() && second[3].isValid());
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(Cell(page, row, 4).text, QStringLiteral(" Finished "));
+
+        QVERIFY(m.RunBatch(page));
+        const QList<QDateTime> third = writtenAt();
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(third[i] > second[i], qPrintable(QString::number(i)));
+        QCOMPARE(m.OutputFiles(),
+                 QStringList({"again0.3gp", "again1.3gp", "again2.3gp", "again3.3gp"}));
+    }
+
     void reportsAJobThatFailedAndConvertsTheOthers()
     {
         const QString doomed = m.scratch.filePath("clips/doomed.avi");
