@@ -151,7 +151,7 @@ double BatchEstimate::FinishingMs(double length) const
         spread += (jobLength - meanLength) * (jobLength - meanLength);
         together += (jobLength - meanLength) * (ms - meanMs);
     }
-    if (spread < 1.0)
+    if (spread < 1.0 || !(meanLength > 0.0))
         return meanMs;
     const double slope = qMax(0.0, together / spread);
     const double fixed = meanMs - slope * meanLength;

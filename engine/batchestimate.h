@@ -14,9 +14,9 @@ struct SharedState;
 // How long the running batch still needs, from what the batch has measured. The batch has as
 // many places as jobs ran side by side; each job holds one for its pass 1, its media seconds at
 // the pass-1 speed of the batch's jobs so far (a running job's own recent speed once it has
-// one), and then for its finishing passes, as long for each media second as those of the jobs
-// that have finished took. The jobs not started go to the place that frees first. The figure
-// rises only gradually.
+// one), and then for its finishing passes, as long as those of the finished jobs took for
+// their lengths. The jobs not started go to the place that frees first. The figure rises only
+// gradually.
 // Times are tick counts in milliseconds (TickCount); time spent paused does not count.
 // Window thread only (the thread that runs the batch loop); SecondsLeft learns the jobs'
 // progress each time it is asked.
