@@ -1,8 +1,11 @@
 // Converts a batch of five clips of different lengths and picture sizes through
 // BatchConversion, samples the time-left estimate at every progress repaint, and prints how
-// far it was from the truth at 10, 50 and 90 % of the batch.
-// Usage: timeleftbench [outputType [times [at once]]]: the clips last `times` times 20, 90, 45,
-// 150, 60 s, converted `at once` at a time (1 by default).
+// far it was from the truth at 10, 50 and 90 % of the batch, when it first gave a figure and
+// the most it rose within a second. Paused time counts neither in the batch nor in the truth.
+// Usage: timeleftbench [outputType [times [at once [pause s [at share]]]]]: the clips last
+// `times` times 20, 90, 45, 150, 60 s, converted `at once` at a time (the program's default by
+// default); with `pause s`, the batch pauses that long once `at share` (0.3 by default) of its
+// media is done.
 #include "engine/cellrepainter.h"
 #include "engine/conversionengine.h"
 #include "engine/profilelist.h"
@@ -12,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -25,13 +29,34 @@ struct Sample
 
 struct SamplingRepainter : CellRepainter
 {
-    const BatchEstimate *estimate = nullptr;
+    BatchConversion *batch = nullptr;
     QList<Sample> samples;
+    double pauseAt = 0.0;
+    quint32 pauseMs = 0;
+    quint32 pausedFrom = 0; // ticks; both 0 until the pause
+    quint32 pausedTo = 0;
     void RepaintCells(int, int, int) override
     {
         const quint32 now = TickCount();
-        if (const std::optional<double> left = estimate->SecondsLeft(now))
+        if (const std::optional<double> left = batch->estimate().SecondsLeft(now))
             samples.append({now, *left});
+        if (pauseMs == 0 || pausedFrom != 0 || batch->estimate().ShareDone() < pauseAt)
+            return;
+        pausedFrom = now;
+        // Not from inside a repaint: the page pauses from its own event, too.
+        QTimer::singleShot(0, [this] { batch->Pause(); });
+        QTimer::singleShot(int(pauseMs), [this] {
+            batch->Resume();
+            pausedTo = TickCount();
+        });
+    }
+    // Milliseconds from `start` to `tick`, less the pause.
+    quint32 RunningMs(quint32 start, quint32 tick) const
+    {
+        quint32 ms = tick - start;
+        if (pausedTo != 0 && tick > pausedFrom)
+            ms -= qMin(tick, pausedTo) - pausedFrom;
+        return ms;
     }
 };
 
@@ -42,7 +67,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int type = argc > 1 ? atoi(argv[1]) : 0;
     const double times = argc > 2 ? atof(argv[2]) : 1.0;
-    const int atOnce = argc > 3 ? atoi(argv[3]) : 1;
+    const int atOnce = argc > 3 ? atoi(argv[3]) : BatchConversion::DefaultJobsAtOnce();
+    const double pauseSeconds = argc > 4 ? atof(argv[4]) : 0.0;
+    const double pauseAt = argc > 5 ? atof(argv[5]) : 0.3;
     QTemporaryDir work;
     struct Clip
     {
@@ -57,7 +84,9 @@ int main(int argc, char *argv[])
                           {"e", 60, "960x540"}};
     ConversionEngine engine;
     SamplingRepainter repainter;
-    repainter.estimate = &engine.batch.estimate();
+    repainter.batch = &engine.batch;
+    repainter.pauseAt = pauseAt;
+    repainter.pauseMs = quint32(pauseSeconds * 1000.0);
     SharedState &state = engine.state;
     state.repainter = &repainter;
     state.SetProgramDirectory(QCoreApplication::applicationDirPath());
@@ -84,20 +113,42 @@ int main(int argc, char *argv[])
     const BatchOutcome outcome = engine.batch.RunJobs(state.jobs.count());
     const quint32 end = TickCount();
     state.converting = 0;
-    const double total = (end - start) / 1000.0;
+    const double total = repainter.RunningMs(start, end) / 1000.0;
     std::printf("type %d: 5 clips (%g x 20 s 320x240, 90 s 640x480, 45 s 1280x720, 150 s "
-                "320x240, 60 s 960x540), %d at once, %d finished, %.1f s in all\n",
+                "320x240, 60 s 960x540), %d at once, %d finished, %.1f s in all",
                 type,
                 times,
                 atOnce,
                 outcome.finished,
                 total);
+    if (repainter.pausedFrom != 0)
+        std::printf(", paused %.1f s at %.0f %% of the media",
+                    (repainter.pausedTo - repainter.pausedFrom) / 1000.0,
+                    pauseAt * 100);
+    std::printf("\n");
+    const QList<Sample> &samples = repainter.samples;
+    if (samples.isEmpty()) {
+        std::printf("no figure\n");
+        return 0;
+    }
+    const auto elapsed
+        = [&](const Sample &sample) { return repainter.RunningMs(start, sample.tick) / 1000.0; };
+    std::printf("first figure at %.1f s, %.0f s left (%.0f s true)\n",
+                elapsed(samples.first()),
+                samples.first().left,
+                total - elapsed(samples.first()));
+    double rise = 1.0;
+    for (qsizetype i = 0; i < samples.size(); ++i)
+        for (qsizetype j = i + 1; j < samples.size() && samples[j].tick - samples[i].tick <= 1000;
+             ++j)
+            rise = qMax(rise, samples[j].left / samples[i].left);
+    std::printf("most it rose within a second: x%.2f\n", rise);
     std::printf("%6s %12s %12s %10s %12s\n", "share", "estimate s", "true s", "error", "of batch");
     for (double share : {0.1, 0.5, 0.9}) {
-        for (const Sample &sample : std::as_const(repainter.samples)) {
-            if ((sample.tick - start) / 1000.0 < share * total)
+        for (const Sample &sample : samples) {
+            if (elapsed(sample) < share * total)
                 continue;
-            const double truth = (end - sample.tick) / 1000.0;
+            const double truth = total - elapsed(sample);
             std::printf("%5.0f%% %12.1f %12.1f %+9.1f%% %+11.1f%%\n",
                         share * 100,
                         sample.left,
