@@ -15,7 +15,6 @@
 #include <QStandardPaths>
 
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -69,33 +68,6 @@ bool IsAbsoluteFolder(const QString &folder)
         return false;
     const QStringList parts = folder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     return !parts.contains(QLatin1String(".")) && !parts.contains(QLatin1String(".."));
-}
-
-std::filesystem::file_type TypeOf(const QString &path)
-{
-    std::error_code error;
-    // Not following a link: a link named like our file is not ours, wherever it points.
-    return std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), error).type();
-}
-
-bool IsRegularFile(const QString &path)
-{
-    return TypeOf(path) == std::filesystem::file_type::regular;
-}
-
-// Whether every name the clean-up of a job may delete is a regular file or free.
-bool StageFilesAreFiles(const QString &dir, const QString &outputName, int outputType)
-{
-    for (const QString &path : {FirstTempFile(dir, outputName),
-                                SecondTempFile(dir, outputName),
-                                FinalFile(dir, outputName, outputType),
-                                FinalFile(dir, outputName, OutputType::Aac3g2)}) {
-        const std::filesystem::file_type type = TypeOf(path);
-        if (type != std::filesystem::file_type::not_found
-            && type != std::filesystem::file_type::regular)
-            return false;
-    }
-    return true;
 }
 
 QJsonObject EncodeJob(const ConversionJob &job)
@@ -248,17 +220,14 @@ void JobListFile::RecoverInterrupted(SavedJobs &saved)
 {
     for (const int row : std::as_const(saved.runningJobs)) {
         ConversionJob &job = saved.jobs[row];
-        if (StageFilesAreFiles(saved.outputDirectory, job.outputName, saved.outputType))
-            DeleteStageFiles(saved.outputDirectory, job.outputName, job.stage, saved.outputType);
+        DeleteStageFiles(saved.outputDirectory, job.outputName, job.stage, saved.outputType);
         job.stage = JobStage::Exporting;
         job.finished = 0;
         job.failed = 0;
         job.failureReason.clear();
     }
     saved.runningJobs.clear();
-    for (const QString &path : std::as_const(saved.intermediates)) {
-        if (IsRegularFile(path))
-            QFile::remove(path);
-    }
+    for (const QString &path : std::as_const(saved.intermediates))
+        DeleteFileIfAny(path);
     saved.intermediates.clear();
 }

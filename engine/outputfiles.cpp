@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <filesystem>
+
 QString FirstTempFile(const QString &outputDirectory, const QString &outputName)
 {
     return outputDirectory + outputName + QLatin1String("_temp.3gp");
@@ -33,7 +35,12 @@ QStringList TempFiles(const QString &outputDirectory, const QString &outputName,
 
 void DeleteFileIfAny(const QString &path)
 {
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    std::error_code error;
+    // Not following a link: a link or folder named like our file is not ours to delete.
+    if (std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), error).type()
+        == std::filesystem::file_type::regular)
         QFile::remove(path);
 }
 

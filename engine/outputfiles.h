@@ -12,7 +12,8 @@ QString FinalFile(const QString &outputDirectory, const QString &outputName, int
 // The temporary files a job of the output type writes beside its final file, in the order the
 // passes write them.
 QStringList TempFiles(const QString &outputDirectory, const QString &outputName, int outputType);
-// Deletes the file if it exists; a missing file or an empty name is no error.
+// Deletes the file if it is a regular file (a link, a folder or a device of that name is
+// left alone); a missing file or an empty name is no error.
 void DeleteFileIfAny(const QString &path);
 // Deletes what a job left half-made when it was interrupted in the given stage (JobStage):
 // its temporary files and, where that stage writes it, the final file.

@@ -59,34 +59,12 @@ bool Make(const QString &path, double seconds, const QString &rate, int bFrames,
               .arg(rate)
               .arg(SampleRate)
               .arg(length);
-    QByteArray out;
-    const bool ok = RunFfmpeg(QStringLiteral("ffmpeg"),
-                              {"-nostdin",
-                               "-hide_banner",
-                               "-loglevel",
-                               "error",
-                               "-y",
-                               "-f",
-                               "lavfi",
-                               "-i",
-                               picture,
-                               "-f",
-                               "lavfi",
-                               "-i",
-                               sound,
-                               "-c:v",
-                               "libx264",
-                               "-bf",
-                               QString::number(bFrames),
-                               "-c:a",
-                               "aac",
-                               "-b:a",
-                               "128k",
-                               "file:" + path},
-                              out);
-    if (log)
-        *log = QString::fromLocal8Bit(out);
-    return ok;
+    return TestMedia::MakeLavfiClip(
+        path,
+        picture,
+        sound,
+        {"-c:v", "libx264", "-bf", QString::number(bFrames), "-c:a", "aac", "-b:a", "128k"},
+        log);
 }
 
 Timeline Read(const QString &path)

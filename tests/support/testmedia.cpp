@@ -13,23 +13,25 @@
 
 namespace TestMedia {
 
-bool MakeClip(const QString &path, double seconds, const QStringList &extraArguments, QString *log)
+bool MakeLavfiClip(const QString &path,
+                   const QString &picture,
+                   const QString &sound,
+                   const QStringList &extraArguments,
+                   QString *log)
 {
-    const QString length = QString::number(seconds);
-    QStringList arguments{QStringLiteral("-nostdin"),
-                          QStringLiteral("-hide_banner"),
-                          QStringLiteral("-loglevel"),
-                          QStringLiteral("error"),
-                          QStringLiteral("-y"),
-                          QStringLiteral("-f"),
-                          QStringLiteral("lavfi"),
-                          QStringLiteral("-i"),
-                          QStringLiteral("testsrc=size=320x240:rate=25:duration=") + length,
-                          QStringLiteral("-f"),
-                          QStringLiteral("lavfi"),
-                          QStringLiteral("-i"),
-                          QStringLiteral("sine=frequency=440:sample_rate=44100:duration=")
-                              + length};
+    QStringList arguments{"-nostdin",
+                          "-hide_banner",
+                          "-loglevel",
+                          "error",
+                          "-y",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          picture,
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          sound};
     arguments += extraArguments;
     arguments << QStringLiteral("file:") + path;
     QProcess ffmpeg;
@@ -42,34 +44,24 @@ bool MakeClip(const QString &path, double seconds, const QStringList &extraArgum
     return ok;
 }
 
+bool MakeClip(const QString &path, double seconds, const QStringList &extraArguments, QString *log)
+{
+    const QString length = QString::number(seconds);
+    return MakeLavfiClip(path,
+                         "testsrc=size=320x240:rate=25:duration=" + length,
+                         "sine=frequency=440:sample_rate=44100:duration=" + length,
+                         extraArguments,
+                         log);
+}
+
 bool MakeCountingClip(const QString &path, double seconds, const QStringList &extraArguments)
 {
     const QString length = QString::number(seconds);
-    QStringList arguments{"-nostdin",
-                          "-hide_banner",
-                          "-loglevel",
-                          "error",
-                          "-y",
-                          "-f",
-                          "lavfi",
-                          "-i",
-                          "color=black:size=320x240:rate=25:duration=" + length
-                              + ",format=yuv420p,geq=lum='40+2*N':cb=128:cr=128",
-                          "-f",
-                          "lavfi",
-                          "-i",
-                          "sine=frequency=440:sample_rate=44100:duration=" + length,
-                          "-c:v",
-                          "mpeg4",
-                          "-q:v",
-                          "2"};
-    arguments += extraArguments;
-    arguments << "file:" + path;
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
-    return ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
-           && ffmpeg.exitCode() == 0;
+    return MakeLavfiClip(path,
+                         "color=black:size=320x240:rate=25:duration=" + length
+                             + ",format=yuv420p,geq=lum='40+2*N':cb=128:cr=128",
+                         "sine=frequency=440:sample_rate=44100:duration=" + length,
+                         QStringList{"-c:v", "mpeg4", "-q:v", "2"} + extraArguments);
 }
 
 QList<double> FrameLumas(const QString &path)

@@ -7,6 +7,13 @@
 // Media made at test time with ffmpeg's lavfi sources, so no clip is ever committed.
 namespace TestMedia {
 
+// Writes a clip of a lavfi picture source and a lavfi sound source; extra arguments go before
+// the output. Returns false (with ffmpeg's output in *log) when ffmpeg fails.
+bool MakeLavfiClip(const QString &path,
+                   const QString &picture,
+                   const QString &sound,
+                   const QStringList &extraArguments = {},
+                   QString *log = nullptr);
 // Writes a clip of testsrc picture and a sine tone; extra arguments go before the output
 // (codecs, container). Returns false (with ffmpeg's output in *log) when ffmpeg fails.
 bool MakeClip(const QString &path,
