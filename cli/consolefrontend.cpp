@@ -5,6 +5,7 @@
 #include "engine/mediaduration.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
+#include "engine/sizebound.h"
 #include "engine/tickcount.h"
 #include "engine/usersettings.h"
 
@@ -20,7 +21,8 @@ namespace {
 
 const char UsageText[] = "usage: mivartel-cli --list\n"
                          "       mivartel-cli [--type N] [--profile K] [--output DIR] [--jobs N]\n"
-                         "                    [--begin SECONDS] [--end SECONDS] FILE...\n"
+                         "                    [--begin SECONDS] [--end SECONDS] [--even-loudness]\n"
+                         "                    FILE...\n"
                          "       mivartel-cli --help | --version\n";
 
 const char ExitStatusText[]
@@ -65,6 +67,9 @@ void DefineOptions(QCommandLineParser &parser)
              .arg(BatchConversion::MaxJobsAtOnce)
              .arg(BatchConversion::DefaultJobsAtOnce()),
          QStringLiteral("N")},
+        {"even-loudness",
+         QStringLiteral("Bring the sound of every file to one loudness, loud enough for a "
+                        "phone's speaker (default: the window's setting).")},
     });
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A video or audio file to convert."),
@@ -162,6 +167,7 @@ ConsoleFrontEnd::ParseArguments(const QStringList &arguments)
     if (options.help || options.version)
         return options;
     options.list = parser.isSet(QStringLiteral("list"));
+    options.evenLoudness = parser.isSet(QStringLiteral("even-loudness"));
     options.files = parser.positionalArguments();
 
     for (const char *name : ValueOptionNames) {
@@ -309,9 +315,14 @@ int ConsoleFrontEnd::Convert(const Options &options)
     const QString problem = m_engine.pipeline.ProfileProblem();
     if (!problem.isEmpty())
         return CannotConvert(problem);
+    m_engine.state.evenLoudness = options.evenLoudness || UserSettings::EvenLoudness();
 
     if (!AddJobs(options))
         return UsageError;
+    const QString tooLong
+        = m_engine.pipeline.SizeProblem(BatchConversion::FirstRows(m_engine.state.jobs.count()));
+    if (!tooLong.isEmpty())
+        return CannotConvert(tooLong);
 
     m_engine.batch.SetJobsAtOnce(options.jobs.value_or(JobsAtOnceSetting()));
     BatchOutcome outcome;
@@ -342,6 +353,8 @@ void ConsoleFrontEnd::PrintSummary()
         QString result = ProgressCellOf(job).text.trimmed();
         if (result.isEmpty())
             result = QStringLiteral("Not converted");
+        if (job.finished && job.outputBytes > 0)
+            result += QStringLiteral(" (%1)").arg(SizeBound::SizeText(job.outputBytes));
         m_out << CellTextOf(job, JobColumn::Source, m_engine.state.outputType) << " -> "
               << m_engine.state.outputDirectory
               << CellTextOf(job, JobColumn::Output, m_engine.state.outputType) << ": " << result

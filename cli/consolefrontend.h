@@ -37,6 +37,7 @@ private:
         bool help = false;
         bool version = false;
         bool list = false;
+        bool evenLoudness = false;
         int outputType = 0;
         std::optional<int> profile; // 1-based
         QString outputDirectory;

@@ -215,6 +215,7 @@ void BatchConversion::FinishJob(ConversionContext &context,
         reason = QStringLiteral("%1 was not written").arg(final);
     if (reason.isEmpty()) {
         job.finished = 1;
+        job.outputBytes = result.size();
     } else {
         job.failed = 1;
         job.failureReason = reason;

@@ -12,7 +12,9 @@ struct Variable
     QString value;
 };
 
-QString ExpandArgument(const QString &argument, const std::array<Variable, 6> &variables)
+constexpr QLatin1String AudioFilterVariable("$AUDIO_FILTER");
+
+QString ExpandArgument(const QString &argument, const std::array<Variable, 8> &variables)
 {
     QString result;
     result.reserve(argument.size());
@@ -38,17 +40,23 @@ QString ExpandArgument(const QString &argument, const std::array<Variable, 6> &v
     return result;
 }
 
-// Whole seconds from the second the begin falls in to the one the end reaches: the encoder gets
-// the whole range the time cells show, and an end at a fraction (a source's own length) reaches
-// it. The tolerance keeps float noise on a whole-second end from adding a second.
+} // namespace
+
+QString OptionValue(const QStringList &arguments, const QString &option)
+{
+    const qsizetype at = arguments.lastIndexOf(option);
+    return at >= 0 ? arguments.value(at + 1) : QString();
+}
+
+// The encoder gets the whole range the time cells show, and an end at a fraction (a source's
+// own length) reaches it. The tolerance keeps float noise on a whole-second end from adding a
+// second.
 double RangeLength(double begin, double end)
 {
     if (!(end > begin))
         return 0.0;
     return std::ceil(end - 1e-6) - std::floor(begin);
 }
-
-} // namespace
 
 QString ClockTime(double seconds)
 {
@@ -126,23 +134,35 @@ QStringList SplitCommandLine(const QString &commandLine)
 QStringList ExpandCommand(const QString &commandTemplate,
                           const ConversionJob &job,
                           const QString &outputDirectory,
-                          const QDateTime &now)
+                          const QDateTime &now,
+                          const CommandValues &values)
 {
     const bool fromIntermediate = job.needsIntermediate == 1 && job.stage == JobStage::FirstPass;
     // The intermediate file holds only the range, so it is read from its start. On a command
     // line the blank after "00:00:00" only separated words; inside one argument it would make
     // the time invalid, so it is left out here.
     const QString start = fromIntermediate ? QStringLiteral("00:00:00") : ClockTime(job.beginTime);
-    const std::array<Variable, 6> variables{{
+    const std::array<Variable, 8> variables{{
         {QLatin1String("$INPUT_FILE"), fromIntermediate ? job.intermediatePath : job.sourcePath},
         {QLatin1String("$START"), start},
         {QLatin1String("$LENGTH"), ClockTime(RangeLength(job.beginTime, job.endTime))},
         {QLatin1String("$TIMESTAMP"), TimestampText(now)},
         {QLatin1String("$OUTPUT_DIR"), outputDirectory},
         {QLatin1String("$OUTPUT_FILE"), job.outputName},
+        {QLatin1String("$VIDEO_BITRATE"),
+         values.videoKbps > 0 ? QString::number(values.videoKbps) : QString()},
+        {AudioFilterVariable, values.audioFilter.join(QLatin1Char(' '))},
     }};
-    QStringList arguments = SplitCommandLine(commandTemplate);
-    for (QString &argument : arguments)
-        argument = ExpandArgument(argument, variables);
+    QStringList arguments;
+    for (const QString &argument : SplitCommandLine(commandTemplate)) {
+        if (argument == AudioFilterVariable) {
+            arguments += values.audioFilter;
+            continue;
+        }
+        const QString expanded = ExpandArgument(argument, variables);
+        if (expanded.isEmpty() && !argument.isEmpty())
+            continue;
+        arguments.append(expanded);
+    }
     return arguments;
 }

@@ -24,6 +24,8 @@ struct ConversionJob
     // afterwards; failureReason then says why (the same text goes to the log).
     int failed = 0;
     QString failureReason;
+    // The size of the file a finished job wrote, in bytes; 0 before.
+    qint64 outputBytes = 0;
 
     // A new job covering [0, duration] of the source.
     static ConversionJob ForSource(const QString &sourcePath, double duration);

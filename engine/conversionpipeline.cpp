@@ -5,6 +5,7 @@
 #include "engine/errorlog.h"
 #include "engine/jobprogress.h"
 #include "engine/jobslot.h"
+#include "engine/loudnessfilter.h"
 #include "engine/outputfiles.h"
 #include "engine/outputtypes.h"
 #include "engine/profilecatalog.h"
@@ -12,6 +13,9 @@
 #include "engine/sharedstate.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,6 +26,8 @@ int RequiredLines(int outputType)
 {
     return outputType == OutputType::Aac3g2 ? 6 : 4;
 }
+
+const QString MaxSizeKey = QStringLiteral("MaxSize");
 
 } // namespace
 
@@ -68,8 +74,16 @@ QString ConversionPipeline::StructureProblem()
     if (m_state.selectedProfile < 0 || m_state.selectedProfile + 1 >= sections)
         return QStringLiteral("no profile is selected");
     const QString section = m_catalog.sectionNames.at(m_state.selectedProfile + 1);
-    const int lines
-        = m_catalog.ReadSection(section, m_catalog.profileKeys, m_catalog.profileValues);
+    int lines = m_catalog.ReadSection(section, m_catalog.profileKeys, m_catalog.profileValues);
+    // The size bound is no command: wherever it stands, the commands keep their positions.
+    m_maxSize.clear();
+    const qsizetype bound = m_catalog.profileKeys.indexOf(MaxSizeKey);
+    if (bound >= 0) {
+        m_maxSize = m_catalog.profileValues.at(bound);
+        m_catalog.profileKeys.removeAt(bound);
+        m_catalog.profileValues.removeAt(bound);
+        --lines;
+    }
     if (lines < RequiredLines(m_state.outputType)) {
         return QStringLiteral("the profile [%1] has %2 lines; it needs a title and %3 commands")
             .arg(section)
@@ -87,11 +101,62 @@ QStringList ConversionPipeline::Commands()
                                        RequiredLines(m_state.outputType) - 1);
 }
 
-QStringList ConversionPipeline::Expand(int position) const
+std::optional<SizeBound> ConversionPipeline::LoadedSizeBound() const
+{
+    if (m_maxSize.isEmpty())
+        return std::nullopt;
+    return SizeBound::Parse(m_maxSize,
+                            SplitCommandLine(m_catalog.profileValues.at(FirstCommandPosition - 1)));
+}
+
+std::optional<SizeBound> ConversionPipeline::SelectedSizeBound()
+{
+    if (!StructureProblem().isEmpty())
+        return std::nullopt;
+    return LoadedSizeBound();
+}
+
+QString ConversionPipeline::SizeProblem(const QList<int> &rows)
+{
+    const std::optional<SizeBound> bound = SelectedSizeBound();
+    if (!bound)
+        return {};
+    QStringList names;
+    for (const int row : rows) {
+        if (!m_state.jobs.isValidIndex(row))
+            continue;
+        const ConversionJob job = m_state.jobs.copyOut(row);
+        if (bound->VideoKbps(RangeLength(job.beginTime, job.endTime)) < SizeBound::LowestVideoKbps)
+            names.append(QFileInfo(job.sourcePath).fileName());
+    }
+    if (names.isEmpty())
+        return {};
+    return QStringLiteral("%1 too long to fit in %2 even at %3 kbit/s of video; the longest "
+                          "range that fits is %4")
+        .arg(names.join(QStringLiteral(", "))
+                 + (names.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are")),
+             SizeBound::SizeText(bound->maxBytes()),
+             QString::number(SizeBound::LowestVideoKbps),
+             ClockTime(bound->LongestRange()));
+}
+
+CommandValues ConversionPipeline::FirstValues(double seconds) const
+{
+    CommandValues values;
+    const QStringList firstCommand
+        = SplitCommandLine(m_catalog.profileValues.at(FirstCommandPosition - 1));
+    if (m_state.evenLoudness)
+        values.audioFilter = LoudnessFilter(firstCommand);
+    if (const std::optional<SizeBound> bound = LoadedSizeBound())
+        values.videoKbps = std::max(bound->VideoKbps(seconds), SizeBound::LowestVideoKbps);
+    return values;
+}
+
+QStringList ConversionPipeline::Expand(int position, const CommandValues &values) const
 {
     const QString commandTemplate = m_catalog.profileValues.at(position - 1);
     const ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
-    return ExpandCommand(commandTemplate, job, m_state.outputDirectory, now());
+    return ExpandCommand(commandTemplate, job, m_state.outputDirectory, now(), values);
 }
 
 void ConversionPipeline::NoteFailure(int pass, const QStringList &command, const QString &failure)
@@ -115,6 +180,47 @@ bool ConversionPipeline::ConvertJob()
                         .arg(problem));
         return true;
     }
+    const ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
+    const double seconds = RangeLength(job.beginTime, job.endTime);
+    CommandValues values = FirstValues(seconds);
+    const std::optional<SizeBound> bound = LoadedSizeBound();
+    if (!bound)
+        return RunPasses(values, false);
+
+    const QString final = FinalFile(m_state.outputDirectory, job.outputName, m_state.outputType);
+    for (int attempt = 1;; ++attempt) {
+        if (!RunPasses(values, attempt == 1))
+            return false;
+        const qint64 size = QFileInfo(final).size();
+        if (!m_failure.isEmpty() || size <= bound->maxBytes())
+            break;
+        if (attempt == 2) {
+            m_failure = QStringLiteral("%1 came out at %2, %3 over the %4 the profile allows")
+                            .arg(final,
+                                 SizeBound::SizeText(size),
+                                 SizeBound::SizeText(size - bound->maxBytes()),
+                                 SizeBound::SizeText(bound->maxBytes()));
+            break;
+        }
+        const int lowered = bound->LoweredKbps(values.videoKbps, size, seconds);
+        AppendToLog(m_state.engineDirectory,
+                    QStringLiteral("NOTE:    job %1 came out at %2 bytes, over %3; made again at "
+                                   "%4 kbit/s instead of %5.\n")
+                        .arg(QString::number(m_slot.jobIndex + 1),
+                             QString::number(size),
+                             QString::number(bound->maxBytes()),
+                             QString::number(lowered),
+                             QString::number(values.videoKbps)));
+        values.videoKbps = lowered;
+        // Back to the first pass, which reads the intermediate file again for RealMedia.
+        m_progress.SetJobStage(JobStage::FirstPass);
+    }
+    DeleteFileIfAny(m_state.jobs.copyOut(m_slot.jobIndex).intermediatePath);
+    return true;
+}
+
+bool ConversionPipeline::RunPasses(const CommandValues &values, bool keepIntermediate)
+{
     const bool threeG2 = m_state.outputType == OutputType::Aac3g2;
     const ConversionJob job = m_state.jobs.copyOut(m_slot.jobIndex);
     const QString firstTemp = FirstTempFile(m_state.outputDirectory, job.outputName);
@@ -122,7 +228,7 @@ bool ConversionPipeline::ConvertJob()
 
     // Pass 1. Expanded before the stage changes: a finished intermediate export set stage 1,
     // which makes the command read the intermediate file.
-    QStringList command = Expand(FirstCommandPosition);
+    QStringList command = Expand(FirstCommandPosition, values);
     m_progress.SetJobStage(JobStage::FirstPass);
     m_runner.RunWithPipes(command);
     const QString intermediate = m_state.jobs.copyOut(m_slot.jobIndex).intermediatePath;
@@ -130,19 +236,20 @@ bool ConversionPipeline::ConvertJob()
         DeleteFileIfAny(intermediate);
         return false;
     }
-    DeleteFileIfAny(intermediate);
+    if (!keepIntermediate)
+        DeleteFileIfAny(intermediate);
     m_runner.EndEncoder();
     m_runner.WaitForEncoderExit();
     NoteFailure(1, command, m_runner.encoderFailure());
 
     // Passes 2 and 3.
-    command = Expand(FirstCommandPosition + 1);
+    command = Expand(FirstCommandPosition + 1, values);
     m_progress.SetJobStage(JobStage::SecondPhase);
     m_runner.RunAndWait(command);
     if (m_slot.cancelRequested)
         return false;
     NoteFailure(2, command, m_runner.waitedFailure());
-    command = Expand(FirstCommandPosition + 2);
+    command = Expand(FirstCommandPosition + 2, values);
     m_runner.RunAndWait(command);
     // A cancel that came after the last pass ended changes nothing: the job is done.
     if (m_runner.waitedCanceled() || (threeG2 && m_slot.cancelRequested))
@@ -153,13 +260,13 @@ bool ConversionPipeline::ConvertJob()
     if (!threeG2)
         return true;
     // Passes 4 and 5, 3G2 only.
-    command = Expand(FirstCommandPosition + 3);
+    command = Expand(FirstCommandPosition + 3, values);
     m_progress.SetJobStage(JobStage::ThirdPhase);
     m_runner.RunAndWait(command);
     if (m_slot.cancelRequested)
         return false;
     NoteFailure(4, command, m_runner.waitedFailure());
-    command = Expand(FirstCommandPosition + 4);
+    command = Expand(FirstCommandPosition + 4, values);
     m_runner.RunAndWait(command);
     if (m_runner.waitedCanceled())
         return false;

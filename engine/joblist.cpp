@@ -30,6 +30,7 @@ void JobList::resetProgress(const QList<int> &rows)
             job.failed = 0;
             job.failureReason.clear();
             job.sizeKB = 0;
+            job.outputBytes = 0;
             job.framesPerSecond = 0.0;
             job.encodedTime = 0.0;
             job.encoderSpeed = 0.0;

@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -77,8 +78,10 @@ QJsonObject EncodeJob(const ConversionJob &job)
                        {"begin", job.beginTime},
                        {"end", job.endTime},
                        {"stage", job.stage}};
-    if (job.finished)
+    if (job.finished) {
         object.insert("finished", true);
+        object.insert("bytes", job.outputBytes);
+    }
     if (job.failed) {
         object.insert("failed", true);
         object.insert("reason", job.failureReason);
@@ -105,6 +108,8 @@ std::optional<ConversionJob> DecodeJob(const QJsonValue &value)
     job.stage = object.value("stage").toInt();
     job.needsIntermediate = ConversionJob::NeedsIntermediateFor(job.sourcePath);
     job.finished = object.value("finished").toBool() ? 1 : 0;
+    if (job.finished)
+        job.outputBytes = std::max<qint64>(0, object.value("bytes").toInteger());
     job.failed = object.value("failed").toBool() ? 1 : 0;
     if (job.failed)
         job.failureReason = object.value("reason").toString();

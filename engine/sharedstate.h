@@ -23,7 +23,8 @@ struct SharedState
     QString engineDirectory;  // programDirectory + "app": profiles, tools and log.txt
     QString outputDirectory;  // ends with "/"
     int outputType = OutputType::Amr3gp;
-    int selectedProfile = -1; // 0-based entry of the profile list; -1 when none
+    int selectedProfile = -1;  // 0-based entry of the profile list; -1 when none
+    bool evenLoudness = false; // "Even Out the Loudness": $AUDIO_FILTER normalises the sound
     CellRepainter *repainter = nullptr;
 
     // Sets programDirectory (with its trailing "/") and engineDirectory from it.

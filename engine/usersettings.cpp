@@ -10,6 +10,7 @@ const QString VersionKey = QStringLiteral("Version");         // an empty text
 const QString OutputTypeKey = QStringLiteral("outputType");
 constexpr int DefaultOutputType = 0;
 const QString JobsAtOnceKey = QStringLiteral("jobsAtOnce");
+const QString EvenLoudnessKey = QStringLiteral("evenLoudness");
 constexpr int DefaultJobsAtOnce = 0; // not chosen; the batch's own default applies
 
 // An empty text when missing.
@@ -73,4 +74,14 @@ int UserSettings::JobsAtOnce()
 void UserSettings::SetJobsAtOnce(int jobs)
 {
     Open().setValue(JobsAtOnceKey, jobs);
+}
+
+bool UserSettings::EvenLoudness()
+{
+    return Open().value(EvenLoudnessKey, false).toBool();
+}
+
+void UserSettings::SetEvenLoudness(bool even)
+{
+    Open().setValue(EvenLoudnessKey, even);
 }

@@ -32,6 +32,9 @@ public:
     // number. Not range-checked.
     static int JobsAtOnce();
     static void SetJobsAtOnce(int jobs);
+    // "evenLoudness": whether the sound is brought to one loudness; off when none is kept.
+    static bool EvenLoudness();
+    static void SetEvenLoudness(bool even);
 
 private:
     static QSettings Open();

@@ -295,12 +295,15 @@ void CMivartelDlg::OnInitDialog()
         outputType = 0;
     m_outputType->setCurrentIndex(outputType);
     m_engine.state.outputType = outputType;
+    m_engine.state.evenLoudness = UserSettings::EvenLoudness();
     LoadProfileList(outputType);
+    OnProfileChosen();
     connect(
         m_outputType, &QComboBox::currentIndexChanged, this, &CMivartelDlg::OnOutputTypeChanged);
     connect(m_profiles, &QListWidget::currentTextChanged, this, [this](const QString &title) {
         if (!title.isEmpty())
             UserSettings::SetProfileTitle(m_engine.state.outputType, title);
+        OnProfileChosen();
     });
 
     ReadOutputDirectory();
@@ -361,6 +364,16 @@ void CMivartelDlg::LoadProfileList(int outputType)
     m_profiles->setCurrentRow(stored >= 0 ? stored : list->selected);
 }
 
+void CMivartelDlg::OnProfileChosen()
+{
+    // The batch reads the profile while it runs; the list is disabled until it ends.
+    if (m_engine.state.converting)
+        return;
+    m_engine.state.selectedProfile = m_profiles->currentRow();
+    m_cells->SetSizeBound(m_engine.pipeline.SelectedSizeBound());
+    m_jobList->RepaintCells(0, m_engine.state.jobs.count() - 1, JobColumn::Output);
+}
+
 void CMivartelDlg::OnOutputTypeChanged()
 {
     // The box is disabled during a batch; the engine reads the output type while it runs.
@@ -370,8 +383,8 @@ void CMivartelDlg::OnOutputTypeChanged()
     LoadProfileList(outputType);
     m_engine.state.outputType = outputType;
     UserSettings::SetOutputType(outputType);
-    // The extension in the Output column follows the output type.
-    m_jobList->RepaintCells(0, m_engine.state.jobs.count() - 1, JobColumn::Output);
+    // The extension and the expected size in the Output column follow the output type.
+    OnProfileChosen();
 }
 
 void CMivartelDlg::StartConverting()

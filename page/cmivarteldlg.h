@@ -59,6 +59,8 @@ public:
     void StartConverting();
     void StopConverting();
     void OnOutputTypeChanged();
+    // Keeps the profile the user chose in the shared state, for the Output column's tips.
+    void OnProfileChosen();
     void LoadProfileList(int outputType);
     void OnBrowse();
     // Opens the help document with the desktop's viewer, or where there is none in the

@@ -2,6 +2,7 @@
 
 #include "controls/ccelllistctrl.h"
 #include "engine/cellrepainter.h"
+#include "engine/commandtemplate.h"
 #include "engine/jobcelltext.h"
 #include "engine/sharedstate.h"
 
@@ -22,6 +23,18 @@ void JobCellProvider::ShowStartedRow(int row)
     m_list.ShowStartedRow(row);
 }
 
+QString JobCellProvider::OutputTip(const ConversionJob &job, const QString &name) const
+{
+    if (job.finished && job.outputBytes > 0)
+        return QStringLiteral("%1 (%2)").arg(name, SizeBound::SizeText(job.outputBytes));
+    if (m_sizeBound && !job.finished) {
+        const double seconds = RangeLength(job.beginTime, job.endTime);
+        return QStringLiteral("%1 (about %2)")
+            .arg(name, SizeBound::SizeText(m_sizeBound->ExpectedBytes(seconds)));
+    }
+    return name;
+}
+
 void JobCellProvider::GetCellInfo(CellInfo &info)
 {
     if (!m_state.jobs.isValidIndex(info.row))
@@ -40,7 +53,7 @@ void JobCellProvider::GetCellInfo(CellInfo &info)
         if (info.column == JobColumn::Source)
             info.toolTip = QDir::toNativeSeparators(job.sourcePath);
         else if (info.column == JobColumn::Output)
-            info.toolTip = info.text;
+            info.toolTip = OutputTip(job, info.text);
         return;
     }
     const ProgressCell cell = ProgressCellOf(job);

@@ -4,6 +4,7 @@
 #include "engine/batchconversion.h"
 #include "engine/outputfiles.h"
 #include "engine/sharedstate.h"
+#include "engine/usersettings.h"
 #include "page/notices.h"
 #include "page/pagebatch.h"
 #include "page/pagesources.h"
@@ -23,6 +24,7 @@ const QString JobMenu::OpenFolderText = QStringLiteral("Open Containing Folder")
 const QString JobMenu::PlayOutputText = QStringLiteral("Play Output");
 const QString JobMenu::ShowErrorText = QStringLiteral("Show Error");
 const QString JobMenu::JobsAtOnceText = QStringLiteral("Jobs at Once");
+const QString JobMenu::EvenLoudnessText = QStringLiteral("Even Out the Loudness");
 
 JobMenu::JobMenu(const PageParts &parts,
                  PageBatch &batch,
@@ -104,6 +106,14 @@ QMenu *JobMenu::MenuFor(int row)
         action->setCheckable(true);
         action->setChecked(jobs == m_batch.jobsAtOnce());
     }
+    // Read by the jobs as they start: not changed under a running batch.
+    QAction *even = menu->addAction(EvenLoudnessText, [this](bool checked) {
+        m_parts.state.evenLoudness = checked;
+        UserSettings::SetEvenLoudness(checked);
+    });
+    even->setCheckable(true);
+    even->setChecked(m_parts.state.evenLoudness);
+    even->setEnabled(!m_parts.state.converting);
     return menu;
 }
 

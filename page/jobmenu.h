@@ -14,9 +14,9 @@ class QMenu;
 class QPoint;
 
 // The job list's context menu (right click on a row, or the Menu key): Pause or Resume,
-// Retry, Remove, Open Containing Folder, Play Output, Show Error, and the "Jobs at Once"
-// setting. Items that cannot apply to the row are disabled, never hidden; during a batch only
-// those that change no job are enabled.
+// Retry, Remove, Open Containing Folder, Play Output, Show Error, and the "Jobs at Once" and
+// "Even Out the Loudness" settings. Items that cannot apply to the row are disabled, never hidden;
+// during a batch only those that change no job are enabled.
 class JobMenu : public QObject
 {
     Q_OBJECT
@@ -52,6 +52,7 @@ public:
     static const QString PlayOutputText;
     static const QString ShowErrorText;
     static const QString JobsAtOnceText;
+    static const QString EvenLoudnessText;
     // The notice when the desktop has no program that opens the file or folder at path.
     static QString NoProgramText(const QString &path);
 

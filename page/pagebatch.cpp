@@ -101,6 +101,15 @@ void PageBatch::StartConverting(const QList<int> &rows)
                              QMessageBox::NoIcon);
         return;
     }
+    // A message that cannot be sent is no result: better to say so before any work.
+    const QString tooLong = m_engine.pipeline.SizeProblem(rows);
+    if (!tooLong.isEmpty()) {
+        m_parts.notices.Show(&m_parts.page,
+                             QStringLiteral("  Cannot convert: %1.   ").arg(tooLong),
+                             QStringLiteral("Error"),
+                             QMessageBox::NoIcon);
+        return;
+    }
 
     m_closing = false;
     state.converting = 1;

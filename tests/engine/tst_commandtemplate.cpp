@@ -112,6 +112,40 @@ private slots:
                               "clip $LENGTH \"x\" $OUTPUT_DIR.3gp"}));
     }
 
+    // The values the program chooses: an argument they leave empty is dropped, never passed as
+    // "", and $AUDIO_FILTER alone stands for its option and filter. A template without them,
+    // a user's own, comes out as before.
+    void programValuesAndEmptyArguments_data()
+    {
+        QTest::addColumn<QString>("commandTemplate");
+        QTest::addColumn<int>("kbps");
+        QTest::addColumn<QStringList>("filter");
+        QTest::addColumn<QStringList>("arguments");
+        const QStringList loud{"-af", "loudnorm=I=-16"};
+        QTest::newRow("rate given") << "x -b:v $VIDEO_BITRATEk y" << 61 << QStringList()
+                                    << QStringList{"x", "-b:v", "61k", "y"};
+        QTest::newRow("no rate: dropped")
+            << "x \"$VIDEO_BITRATE\" y" << 0 << QStringList() << QStringList{"x", "y"};
+        QTest::newRow("filter on") << "x $AUDIO_FILTER -c:a aac" << 0 << loud
+                                   << QStringList{"x", "-af", "loudnorm=I=-16", "-c:a", "aac"};
+        QTest::newRow("filter off: dropped")
+            << "x $AUDIO_FILTER -c:a aac" << 0 << QStringList() << QStringList{"x", "-c:a", "aac"};
+        QTest::newRow("filter inside a word")
+            << "x [$AUDIO_FILTER]" << 0 << loud << QStringList{"x", "[-af loudnorm=I=-16]"};
+        QTest::newRow("a user's empty argument stays")
+            << "x \"\" -c:a aac" << 0 << loud << QStringList{"x", "", "-c:a", "aac"};
+    }
+    void programValuesAndEmptyArguments()
+    {
+        QFETCH(QString, commandTemplate);
+        QFETCH(int, kbps);
+        QFETCH(QStringList, filter);
+        QFETCH(QStringList, arguments);
+        const CommandValues values{kbps, filter};
+        QCOMPARE(ExpandCommand(commandTemplate, Job("/v/a.avi", 0, 10), "/o/", Noon(), values),
+                 arguments);
+    }
+
     void finishedIntermediateIsReadFromItsStart()
     {
         ConversionJob job = Job("/v/movie.rm", 10, 70);

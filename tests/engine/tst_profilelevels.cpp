@@ -26,17 +26,25 @@ private:
 
     // Converts the whole source with one shipped profile and reads the output back with
     // mediainfo; problem says why when the job did not finish or wrote to the log.
-    static QList<QVariantMap>
-    Convert(const QString &source, double seconds, int type, int profile, QString &problem)
+    static QList<QVariantMap> Convert(const QString &source,
+                                      double seconds,
+                                      int type,
+                                      int profile,
+                                      QString &problem,
+                                      TestMedia::Loudness *loudness = nullptr)
     {
         EngineFixture f;
         f.UseShippedProfile(type, profile);
+        f.state.evenLoudness = loudness != nullptr;
         f.state.jobs.append(ConversionJob::ForSource(source, seconds));
         f.Run();
         const ConversionJob job = f.state.jobs.copyOut(0);
         problem = job.finished == 1 ? f.LogText() : "not finished: " + job.failureReason;
-        return TestMedia::MediaInfoTracks(f.state.outputDirectory + job.outputName + '.'
-                                          + profileFileTable[size_t(type)].extension);
+        const QString output = f.state.outputDirectory + job.outputName + '.'
+                               + profileFileTable[size_t(type)].extension;
+        if (loudness)
+            *loudness = TestMedia::MeasureLoudness(output);
+        return TestMedia::MediaInfoTracks(output);
     }
 
 private slots:
@@ -54,7 +62,8 @@ private slots:
                                 "aac"};
         QVERIFY2(TestMedia::MakeClip(m_clip, 10, noisy, &log), qPrintable(log));
         m_song = m_media.filePath("song.mp3");
-        QVERIFY2(TestMedia::MakeClip(m_song, 4, {"-vn", "-c:a", "libmp3lame"}, &log),
+        QVERIFY2(TestMedia::MakeClip(
+                     m_song, 4, {"-vn", "-af", "volume=-25dB", "-c:a", "libmp3lame"}, &log),
                  qPrintable(log));
     }
 
@@ -143,15 +152,19 @@ private slots:
     }
 
     // A song has no picture: every profile still makes a file of its sound alone, and no
-    // finishing tool takes the missing video for a fault.
+    // finishing tool takes the missing video for a fault. With the loudness evened out, a quiet
+    // song comes out loud enough for a phone's speaker, its peaks clear of clipping.
     void everyProfileConvertsASong_data() { everyProfileStaysInsideItsLevel_data(); }
     void everyProfileConvertsASong()
     {
         QFETCH(int, type);
         QFETCH(int, profile);
         QString problem;
-        const QList<QVariantMap> tracks = Convert(m_song, 4, type, profile, problem);
+        TestMedia::Loudness loudness;
+        const QList<QVariantMap> tracks = Convert(m_song, 4, type, profile, problem, &loudness);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY2(qAbs(loudness.lufs + 16) <= 2 && loudness.truePeak <= -1.5,
+                 qPrintable(QString("%1 LUFS, %2 dBTP").arg(loudness.lufs).arg(loudness.truePeak)));
         QStringList kinds;
         for (const QVariantMap &t : tracks)
             kinds.append(t.value("@type").toString());

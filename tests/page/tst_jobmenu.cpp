@@ -2,6 +2,7 @@
 #include "engine/batchconversion.h"
 #include "engine/jobsatonce.h"
 #include "engine/outputfiles.h"
+#include "engine/usersettings.h"
 #include "page/jobmenu.h"
 #include "pagefixture.h"
 
@@ -92,8 +93,8 @@ private slots:
     }
 
     // A right click on a failed row: every item is there, the inapplicable ones disabled;
-    // Jobs at Once is kept, Show Error tells the reason, and Retry converts that job alone, at
-    // once.
+    // Jobs at Once and Even Out the Loudness are kept, Show Error tells the reason, and Retry
+    // converts that job alone, at once.
     void rightClickOnAFailedRow()
     {
         const QStringList clips = m.Clips("menu", 2, 2.0);
@@ -133,13 +134,18 @@ private slots:
                               "Open Containing Folder",
                               "Play Output (off)",
                               "Show Error",
-                              "Jobs at Once"}));
+                              "Jobs at Once",
+                              "Even Out the Loudness"}));
         // "Jobs at Once" sets the number for the next batch and keeps it in the settings.
-        QMenu *jobs = menu->actions().last()->menu();
+        QMenu *jobs = menu->actions().at(menu->actions().size() - 2)->menu();
         QVERIFY(jobs && !jobs->actions().isEmpty());
         jobs->actions().last()->trigger();
         QCOMPARE(page->batchConversion().jobsAtOnce(), int(jobs->actions().size()));
         QCOMPARE(JobsAtOnceSetting(), int(jobs->actions().size()));
+        // So is "Even Out the Loudness"; the Retry below converts with it.
+        Trigger(menu, JobMenu::EvenLoudnessText);
+        QVERIFY(state.evenLoudness);
+        QVERIFY(UserSettings::EvenLoudness());
         Trigger(menu, JobMenu::ShowErrorText);
         menu->close();
         QCOMPARE(m.notices.size(), 1);

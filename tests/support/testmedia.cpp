@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <sys/stat.h>
 
@@ -162,6 +163,31 @@ QStringList ProbeValues(const QString &path, const QString &entries, const QStri
             values.append(line.mid(prefix.size()).trimmed());
     }
     return values;
+}
+
+Loudness MeasureLoudness(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-nostats"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("file:") + path,
+                  QStringLiteral("-map"),
+                  QStringLiteral("0:a:0"),
+                  QStringLiteral("-af"),
+                  QStringLiteral("ebur128=peak=true"),
+                  QStringLiteral("-f"),
+                  QStringLiteral("null"),
+                  QStringLiteral("-")});
+    ffmpeg.waitForFinished(120000);
+    const QString out = QString::fromLocal8Bit(ffmpeg.readAllStandardError());
+    const QString summary = out.mid(out.lastIndexOf(QStringLiteral("Summary:")));
+    const auto value = [&summary](const QString &label) {
+        const QRegularExpressionMatch m
+            = QRegularExpression(label + QStringLiteral(R"(:\s+(-?[\d.]+))")).match(summary);
+        return m.hasMatch() ? m.captured(1).toDouble() : qQNaN();
+    };
+    return {value(QStringLiteral("I")), value(QStringLiteral("Peak"))};
 }
 
 } // namespace TestMedia

@@ -50,6 +50,15 @@ QString Probe(const QString &path, const QString &entries);
 // One value of Probe's output, such as "format=duration" or "stream codec_name" lines.
 QStringList ProbeValues(const QString &path, const QString &entries, const QString &key);
 
+// The first sound track's integrated loudness (LUFS) and true peak (dBTP), as ffmpeg's EBU R128
+// meter reads them after decoding; not a number when it cannot.
+struct Loudness
+{
+    double lufs = qQNaN();
+    double truePeak = qQNaN();
+};
+Loudness MeasureLoudness(const QString &path);
+
 } // namespace TestMedia
 
 namespace TestMedia {
