@@ -1,5 +1,7 @@
+#include "engine/commandtemplate.h"
 #include "engine/profilecatalog.h"
 #include "engine/profilelist.h"
+#include "engine/sizebound.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,8 +180,22 @@ private slots:
         QVERIFY(defaultProfile >= 1 && defaultProfile < count);
         for (int i = 1; i < count; ++i) {
             const QString section = catalog.sectionNames.at(i);
-            QCOMPARE(catalog.ReadSection(section, catalog.profileKeys, catalog.profileValues),
-                     commands + 1);
+            const int lines
+                = catalog.ReadSection(section, catalog.profileKeys, catalog.profileValues);
+            // A size-bound profile ends with its size, which its title names.
+            const QString maxSize = catalog.ReadString(section, "MaxSize");
+            QCOMPARE(lines, commands + (maxSize.isEmpty() ? 1 : 2));
+            if (!maxSize.isEmpty()) {
+                QCOMPARE(catalog.profileKeys.last(), QString("MaxSize"));
+                const std::optional<SizeBound> bound
+                    = SizeBound::Parse(maxSize, SplitCommandLine(catalog.profileValues.at(1)));
+                QVERIFY2(bound && section.contains(SizeBound::SizeText(bound->maxBytes())),
+                         qPrintable(section));
+                QVERIFY(catalog.profileValues.at(1).contains("$VIDEO_BITRATEk"));
+            }
+            // Every encoder takes the loudness filter, as a word of its own.
+            QVERIFY2(SplitCommandLine(catalog.profileValues.at(1)).contains("$AUDIO_FILTER"),
+                     qPrintable(section));
             QCOMPARE(catalog.profileKeys.first(), QString("Title"));
             QVERIFY(!catalog.ReadString(section, "Title").isEmpty());
             // The encoder reads the range and quits on "q"; the tools never read the terminal
