@@ -143,20 +143,22 @@ private slots:
         const QByteArray page = help.readAll();
         const qsizetype from = page.indexOf("\n[Tiny]\n") + 1;
         QVERIFY(from > 0);
-        copy.write(installed.readAll() + '\n'
-                   + page.mid(from, page.indexOf("</pre>", from) - from));
+        const QByteArray shipped = installed.readAll();
+        copy.write(shipped + '\n' + page.mid(from, page.indexOf("</pre>", from) - from));
+        // Numbered after the shipped profiles.
+        const QString tiny = QString::number(shipped.count("\nTitle=") + 1);
         copy.close();
 
         const Result list = Run({"--list"});
         QCOMPARE(list.exitCode, 0);
         const QStringList lines = list.out.split('\n');
         QCOMPARE(lines.at(1), "     " + own + "3GP_AMR_Profile.ini");
-        QVERIFY(lines.contains("     5  Tiny - 128x96 H.263, 8 fps, AMR"));
+        QVERIFY(lines.contains("     " + tiny + "  Tiny - 128x96 H.263, 8 fps, AMR"));
         QVERIFY(lines.contains("     " + InstalledProfiles() + "3GP_AAC_Profile.ini"));
         QVERIFY(lines.contains("     " + InstalledProfiles() + "3GP2_AAC_Profile.ini"));
 
         QTemporaryDir out;
-        const Result r = Run({"--type", "0", "--profile", "5", "--output", out.path(), m_first});
+        const Result r = Run({"--type", "0", "--profile", tiny, "--output", out.path(), m_first});
         QCOMPARE(r.exitCode, 0);
         const QString made = out.filePath("a.3gp");
         QCOMPARE(TestMedia::ProbeValues(made, "stream=width", "width"), QStringList{"128"});
