@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     ffmpeg libavcodec-extra mediainfo
+    gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
     xvfb xauth dbus fonts-dejavu-core xdotool imagemagick openbox
     qt6-wayland weston
     desktop-file-utils appstream shared-mime-info

@@ -143,8 +143,10 @@ private slots:
         const QByteArray page = help.readAll();
         const qsizetype from = page.indexOf("\n[Tiny]\n") + 1;
         QVERIFY(from > 0);
-        copy.write(installed.readAll() + '\n'
-                   + page.mid(from, page.indexOf("</pre>", from) - from));
+        const QByteArray shipped = installed.readAll();
+        copy.write(shipped + '\n' + page.mid(from, page.indexOf("</pre>", from) - from));
+        // Numbered after the shipped profiles.
+        const QString tiny = QString::number(shipped.count("\nTitle=") + 1);
         copy.close();
 
         const Result list = Run({"--list"});

@@ -14,6 +14,23 @@
 
 namespace TestMedia {
 
+namespace {
+
+// Runs ffmpeg to its end (two minutes at most); true when it exited with 0.
+bool RunFfmpeg(const QStringList &arguments, QString *log)
+{
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    const bool ok = ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
+                    && ffmpeg.exitCode() == 0;
+    if (log)
+        *log = QString::fromLocal8Bit(ffmpeg.readAll());
+    return ok;
+}
+
+} // namespace
+
 bool MakeLavfiClip(const QString &path,
                    const QString &picture,
                    const QString &sound,
@@ -35,14 +52,7 @@ bool MakeLavfiClip(const QString &path,
                           sound};
     arguments += extraArguments;
     arguments << QStringLiteral("file:") + path;
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
-    const bool ok = ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
-                    && ffmpeg.exitCode() == 0;
-    if (log)
-        *log = QString::fromLocal8Bit(ffmpeg.readAll());
-    return ok;
+    return RunFfmpeg(arguments, log);
 }
 
 bool MakeClip(const QString &path, double seconds, const QStringList &extraArguments, QString *log)
@@ -65,7 +75,7 @@ bool MakeCountingClip(const QString &path, double seconds, const QStringList &ex
                          QStringList{"-c:v", "mpeg4", "-q:v", "2"} + extraArguments);
 }
 
-QList<double> FrameLumas(const QString &path)
+QList<double> FrameLumas(const QString &path, const QString &area)
 {
     QProcess ffmpeg;
     ffmpeg.start(
@@ -78,8 +88,7 @@ QList<double> FrameLumas(const QString &path)
          "-map",
          "0:v:0",
          "-vf",
-         // The middle, clear of the bars that pad a picture to another shape.
-         "crop=iw/2:ih/2,signalstats,metadata=mode=print:key=lavfi.signalstats.YAVG:file=-",
+         "crop=" + area + ",signalstats,metadata=mode=print:key=lavfi.signalstats.YAVG:file=-",
          "-f",
          "null",
          "-"});
@@ -93,6 +102,18 @@ QList<double> FrameLumas(const QString &path)
     return lumas;
 }
 
+bool Remux(const QString &from,
+           const QString &to,
+           const QStringList &inputArguments,
+           const QStringList &outputArguments,
+           QString *log)
+{
+    return RunFfmpeg(QStringList{"-nostdin", "-hide_banner", "-loglevel", "error", "-y"}
+                         + inputArguments + QStringList{"-i", "file:" + from, "-c", "copy"}
+                         + outputArguments + QStringList{"file:" + to},
+                     log);
+}
+
 bool MakeSlowClip(const QString &path, int pieces, QString *log)
 {
     const QString piece = path + QStringLiteral(".piece.mp4");
@@ -101,25 +122,7 @@ bool MakeSlowClip(const QString &path, int pieces, QString *log)
                   {"-vf", "scale=1280:720", "-c:v", "mpeg4", "-q:v", "31", "-c:a", "aac"},
                   log))
         return false;
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-nostdin",
-                  "-hide_banner",
-                  "-loglevel",
-                  "error",
-                  "-y",
-                  "-stream_loop",
-                  QString::number(pieces - 1),
-                  "-i",
-                  "file:" + piece,
-                  "-c",
-                  "copy",
-                  "file:" + path});
-    const bool ok = ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
-                    && ffmpeg.exitCode() == 0;
-    if (log)
-        *log = QString::fromLocal8Bit(ffmpeg.readAll());
+    const bool ok = Remux(piece, path, {"-stream_loop", QString::number(pieces - 1)}, {}, log);
     QFile::remove(piece);
     return ok;
 }
@@ -188,6 +191,57 @@ Loudness MeasureLoudness(const QString &path)
         return m.hasMatch() ? m.captured(1).toDouble() : qQNaN();
     };
     return {value(QStringLiteral("I")), value(QStringLiteral("Peak"))};
+}
+
+GStreamerPlayback PlayWithGStreamer(const QString &path, int width, int height)
+{
+    // Typed branches: a track that no decoder turns into raw pictures or sound fails the run.
+    // The decoded pictures and sound go to files, whose sizes count them.
+    const QString pictures = path + QStringLiteral(".yuv"), sound = path + QStringLiteral(".pcm");
+    QProcess gst;
+    gst.start(QStringLiteral("gst-launch-1.0"),
+              {"-q",
+               "filesrc",
+               "location=" + path,
+               "!",
+               "decodebin",
+               "name=d",
+               "d.",
+               "!",
+               "queue",
+               "!",
+               "videoconvert",
+               "!",
+               "video/x-raw,format=I420",
+               "!",
+               "filesink",
+               "location=" + pictures,
+               "d.",
+               "!",
+               "queue",
+               "!",
+               "audioconvert",
+               "!",
+               "audioresample",
+               "!",
+               "audio/x-raw,format=S16LE,rate=8000,channels=1",
+               "!",
+               "filesink",
+               "location=" + sound});
+    GStreamerPlayback playback;
+    if (!gst.waitForFinished(60000)) {
+        gst.kill();
+        gst.waitForFinished();
+    } else if (gst.exitStatus() == QProcess::NormalExit) {
+        playback.exitCode = gst.exitCode();
+    }
+    const qint64 pictureBytes = qint64(width) * height * 3 / 2;
+    const qint64 bytes = QFileInfo(pictures).size();
+    playback.pictures = bytes % pictureBytes == 0 ? int(bytes / pictureBytes) : -1;
+    playback.soundSeconds = QFileInfo(sound).size() / 16000.0;
+    QFile::remove(pictures);
+    QFile::remove(sound);
+    return playback;
 }
 
 } // namespace TestMedia

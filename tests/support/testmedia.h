@@ -29,9 +29,18 @@ inline int CountedFrame(double luma)
 {
     return int((luma - 39.0) / 2.0 + 0.5);
 }
-// The mean luma (0 to 255) of the middle of each frame of the file's picture track, in order;
-// empty when ffmpeg cannot read it.
-QList<double> FrameLumas(const QString &path);
+// The mean luma (0 to 255) of an area of each frame of the file's picture track, in order;
+// empty when ffmpeg cannot read it. The area is the arguments of ffmpeg's crop filter: by
+// default the middle, clear of the bars that pad a picture to another shape.
+QList<double> FrameLumas(const QString &path, const QString &area = QStringLiteral("iw/2:ih/2"));
+// Copies a file's streams into another file without encoding, with input arguments (such as
+// "-stream_loop 2") and output arguments (such as "-metadata:s:v:0 rotate=90"). Returns false,
+// with ffmpeg's output in *log, when ffmpeg fails.
+bool Remux(const QString &from,
+           const QString &to,
+           const QStringList &inputArguments,
+           const QStringList &outputArguments,
+           QString *log = nullptr);
 // Writes a clip that keeps an encoder busy for a while (about 20 s on this machine for 30
 // pieces) yet is quick to make: 10 s of 1280x720 picture and tone, repeated pieces times
 // without encoding again.
@@ -42,6 +51,17 @@ bool MakeSlowClip(const QString &path, int pieces, QString *log = nullptr);
 QString EncoderStates(const QString &folder, const QString &program = QStringLiteral("ffmpeg"));
 // Their process ids.
 QList<qint64> EncoderPids(const QString &folder, const QString &program = QStringLiteral("ffmpeg"));
+// What GStreamer's demuxer and decoders (another player than ffmpeg) made of a file with a
+// picture of the given size and a sound track: gst-launch-1.0's exit code (-1 when it did not
+// end within a minute), the pictures decoded (-1 when they were not of that size) and the
+// seconds of sound.
+struct GStreamerPlayback
+{
+    int exitCode = -1;
+    int pictures = 0;
+    double soundSeconds = 0;
+};
+GStreamerPlayback PlayWithGStreamer(const QString &path, int width, int height);
 // Runs mediainfo (an independent reader) and returns its tracks, each a map of its JSON
 // fields ("@type" is "General", "Video" or "Audio"); empty when mediainfo fails.
 QList<QVariantMap> MediaInfoTracks(const QString &path);
