@@ -40,7 +40,7 @@ QString Picture(const QString &kind)
     if (kind == "talking")
         return "testsrc2=size=640x480:rate=25";
     if (kind == "motion")
-        return "mandelbrot=size=640x480:rate=25";
+        return "testsrc2=size=640x480:rate=25,scroll=h=0.013:v=0.007";
     return "testsrc2=size=640x480:rate=25,noise=alls=40:allf=t+u";
 }
 
