@@ -180,7 +180,7 @@ private slots:
         QTest::newRow("end before begin")
             << QStringList{"--begin", "5", "--end", "2", "a.mp4"} << "--end must lie after --begin";
         QTest::newRow("profile out of range")
-            << QStringList{"--profile", "9", "CLIP"} << "has no profile 9";
+            << QStringList{"--profile", "99", "CLIP"} << "has no profile 99";
         QTest::newRow("range past the end")
             << QStringList{"--begin", "7", "CLIP"} << "range lies outside";
         QTest::newRow("unknown short option") << QStringList{"-x", "a.mp4"} << "unknown option -x";
