@@ -163,7 +163,7 @@ void Cost(const QList<Clip> &clips)
         return;
     const auto &[row, title] = profiles.first();
     QList<double> ratios;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 2; ++round) {
         EngineFixture bound;
         bound.UseShippedProfile(OutputType::Amr3gp, row);
         const double sized = RunBatch(bound, clips);
