@@ -92,20 +92,14 @@ void PageBatch::StartConverting(const QList<int> &rows)
         return;
     state.outputType = m_controls.outputType.currentIndex();
     state.selectedProfile = m_controls.profiles.currentRow();
-    // Every job would fail one after the other with a profile that cannot run.
-    const QString problem = m_engine.pipeline.ProfileProblem();
+    // Every job would fail one after the other with a profile that cannot run; and a message
+    // too large to send is no result. Better to say so before any work.
+    QString problem = m_engine.pipeline.ProfileProblem();
+    if (problem.isEmpty())
+        problem = m_engine.pipeline.SizeProblem(rows);
     if (!problem.isEmpty()) {
         m_parts.notices.Show(&m_parts.page,
                              QStringLiteral("  Cannot convert: %1.   ").arg(problem),
-                             QStringLiteral("Error"),
-                             QMessageBox::NoIcon);
-        return;
-    }
-    // A message that cannot be sent is no result: better to say so before any work.
-    const QString tooLong = m_engine.pipeline.SizeProblem(rows);
-    if (!tooLong.isEmpty()) {
-        m_parts.notices.Show(&m_parts.page,
-                             QStringLiteral("  Cannot convert: %1.   ").arg(tooLong),
                              QStringLiteral("Error"),
                              QMessageBox::NoIcon);
         return;
