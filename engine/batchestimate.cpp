@@ -317,7 +317,10 @@ std::optional<double> BatchEstimate::Estimate() const
             PictureRate(row, &probes);
             waiting.append(startLag + length * CostFor(row, batchCost) + finishing);
         } else if (run->passEndShare) {
-            placed.push_back(qMax(0.0, finishing - (m_share - *run->passEndShare)));
+            // One that takes longer than the others did is not done at once: it needs
+            // about half again what it has had (its files or the disk may be slow).
+            const double had = m_share - *run->passEndShare;
+            placed.push_back(qMax(finishing - had, had / 2.0));
         } else {
             const double cost = run->OwnCost() > 0.0 ? run->OwnCost() : CostFor(row, batchCost);
             placed.push_back((length - qBound(0.0, job.encodedTime, length)) * cost + finishing);
