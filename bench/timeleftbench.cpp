@@ -5,7 +5,8 @@
 // Usage: timeleftbench [outputType [times [at once [pause s [at share]]]]]: the clips last
 // `times` times 20, 90, 45, 150, 60 s, converted `at once` at a time (the program's default by
 // default); with `pause s`, the batch pauses that long once `at share` (0.3 by default) of its
-// media is done.
+// media is done. TIMELEFT_CLIPS=folder keeps the clips there for the next run; TIMELEFT_TRACE=1
+// prints a line a second of the jobs' progress and the figure.
 #include "engine/cellrepainter.h"
 #include "engine/conversionengine.h"
 #include "engine/profilelist.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -27,10 +29,22 @@ struct Sample
     double left;
 };
 
+// With TIMELEFT_TRACE set, a line a second: each job's stage and media seconds reached.
+struct Trace
+{
+    quint32 tick;
+    std::optional<double> left;
+    QString jobs;
+};
+
 struct SamplingRepainter : CellRepainter
 {
     BatchConversion *batch = nullptr;
+    const SharedState *state = nullptr;
     QList<Sample> samples;
+    QList<Trace> trace;
+
+    bool tracing = qEnvironmentVariableIsSet("TIMELEFT_TRACE");
     double pauseAt = 0.0;
     quint32 pauseMs = 0;
     quint32 pausedFrom = 0; // ticks; both 0 until the pause
@@ -38,8 +52,22 @@ struct SamplingRepainter : CellRepainter
     void RepaintCells(int, int, int) override
     {
         const quint32 now = TickCount();
-        if (const std::optional<double> left = batch->estimate().SecondsLeft(now))
+        const std::optional<double> left = batch->estimate().SecondsLeft(now);
+        if (left)
             samples.append({now, *left});
+        if (tracing && (trace.isEmpty() || now - trace.last().tick >= 1000)) {
+            QString jobs;
+            for (int row = 0; row < state->jobs.count(); ++row) {
+                const ConversionJob job = state->jobs.copyOut(row);
+                jobs += QStringLiteral(" %1%2:%3")
+                            .arg(QChar('a' + row))
+                            .arg(job.finished            ? QStringLiteral("F")
+                                 : state->IsRunning(row) ? QString::number(job.stage)
+                                                         : QStringLiteral("-"))
+                            .arg(job.encodedTime, 0, 'f', 0);
+            }
+            trace.append({now, left, jobs});
+        }
         if (pauseMs == 0 || pausedFrom != 0 || batch->estimate().ShareDone() < pauseAt)
             return;
         pausedFrom = now;
@@ -82,20 +110,27 @@ int main(int argc, char *argv[])
                           {"c", 45, "1280x720"},
                           {"d", 150, "320x240"},
                           {"e", 60, "960x540"}};
+    const QDir clipDir(qEnvironmentVariableIsSet("TIMELEFT_CLIPS")
+                           ? qEnvironmentVariable("TIMELEFT_CLIPS")
+                           : work.path());
     ConversionEngine engine;
     SamplingRepainter repainter;
     repainter.batch = &engine.batch;
     repainter.pauseAt = pauseAt;
     repainter.pauseMs = quint32(pauseSeconds * 1000.0);
     SharedState &state = engine.state;
+    repainter.state = &state;
     state.repainter = &repainter;
     state.SetProgramDirectory(QCoreApplication::applicationDirPath());
     state.outputDirectory = work.filePath("out") + '/';
     QDir().mkpath(state.outputDirectory);
     for (const Clip &clip : clips) {
-        const QString path = work.filePath(QString(clip.name) + ".mp4");
         const double seconds = clip.seconds * times;
-        if (!TestMedia::MakeClip(
+        // TIMELEFT_CLIPS names a folder that keeps the clips between runs.
+        const QString path
+            = clipDir.filePath(QStringLiteral("%1-%2.mp4").arg(QString(clip.name)).arg(seconds));
+        if (!QFileInfo::exists(path)
+            && !TestMedia::MakeClip(
                 path, seconds, {"-s", clip.size, "-c:v", "mpeg4", "-q:v", "4", "-c:a", "aac"})) {
             std::fprintf(stderr, "cannot make the clip %s\n", clip.name);
             return 1;
@@ -142,6 +177,14 @@ int main(int argc, char *argv[])
         for (qsizetype j = i + 1; j < samples.size() && samples[j].tick - samples[i].tick <= 1000;
              ++j)
             rise = qMax(rise, samples[j].left / samples[i].left);
+    for (const Trace &line : std::as_const(repainter.trace)) {
+        const double at = repainter.RunningMs(start, line.tick) / 1000.0;
+        std::printf("%7.1f s %7.1f true %7s est %s\n",
+                    at,
+                    total - at,
+                    line.left ? qPrintable(QString::number(*line.left, 'f', 1)) : "-",
+                    qPrintable(line.jobs));
+    }
     std::printf("most it rose within a second: x%.2f\n", rise);
     std::printf("%6s %12s %12s %10s %12s\n", "share", "estimate s", "true s", "error", "of batch");
     for (double share : {0.1, 0.5, 0.9}) {

@@ -1,5 +1,6 @@
 #include "engine/batchestimate.h"
 
+#include "engine/mediastreams.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 
@@ -14,17 +15,59 @@ double MediaSeconds(const ConversionJob &job)
     return qMax(0.0, job.endTime - job.beginTime);
 }
 
+// The finishing passes' cost for a media second, as a share of pass 1's, until a job has shown
+// it: they remux and read the result once or twice, which takes a fraction of what encoding did.
+constexpr double UnmeasuredFinishing = 0.2;
+
+// Sources read for their picture rates in one estimate: a long list is read a few at a time.
+constexpr int ProbesPerEstimate = 4;
+
+// The value at x of a straight line through the points (a fixed part and one for each unit of
+// x). While their x say nothing of the slope: in proportion to x, or their mean.
+double OnLine(const QList<std::pair<double, double>> &points, double x, bool proportional)
+{
+    const qsizetype count = points.size();
+    if (count == 0)
+        return 0.0;
+    double meanX = 0.0;
+    double meanY = 0.0;
+    for (const auto &[pointX, pointY] : points) {
+        meanX += pointX / count;
+        meanY += pointY / count;
+    }
+    double spread = 0.0;
+    double together = 0.0;
+    for (const auto &[pointX, pointY] : points) {
+        spread += (pointX - meanX) * (pointX - meanX);
+        together += (pointX - meanX) * (pointY - meanY);
+    }
+    if (!(meanX > 0.0))
+        return meanY;
+    if (spread < 1.0)
+        return proportional ? x * meanY / meanX : meanY;
+    const double slope = qMax(0.0, together / spread);
+    const double fixed = meanY - slope * meanX;
+    // A line that starts below zero: all of it goes with x.
+    if (fixed < 0.0)
+        return x * meanY / meanX;
+    return fixed + slope * x;
+}
+
 } // namespace
 
 BatchEstimate::BatchEstimate(const SharedState &state)
     : m_state(state)
 {}
 
-double BatchEstimate::Run::PassEndMs(double length) const
+double BatchEstimate::Run::OwnCost() const
 {
-    if (!(encoded > 0.0))
-        return startMs;
-    return startMs + double(encodedMs - startMs) * length / encoded;
+    if (recentCost > 0.0)
+        return recentCost;
+    // Less than this long, or a media second, since the first line: the encoder's first frames.
+    constexpr double LeastShare = 500.0;
+    if (first && encodedShare - first->second >= LeastShare && encoded - first->first >= 1.0)
+        return (encodedShare - first->second) / (encoded - first->first);
+    return 0.0;
 }
 
 void BatchEstimate::Start(const QList<int> &rows, quint32 now)
@@ -32,8 +75,13 @@ void BatchEstimate::Start(const QList<int> &rows, quint32 now)
     m_rows = rows;
     m_running.clear();
     m_ended.clear();
-    m_endedMedia = m_endedPassMs = 0.0;
+    m_endedMedia = m_endedPassShare = m_endedLag = 0.0;
+    m_endedLagCount = 0;
+    m_share = 0.0;
+    m_shareMs = 0;
     m_finishing.clear();
+    m_costs.clear();
+    m_pictureRates.clear();
     m_places = 0;
     m_lastStarted = -1;
     m_start = now;
@@ -46,9 +94,11 @@ void BatchEstimate::Start(const QList<int> &rows, quint32 now)
 void BatchEstimate::JobStarted(int row, quint32 now)
 {
     Run run;
-    run.startMs = RunningMs(now);
-    run.encodedMs = run.markMs = run.startMs;
+    run.startMs = run.markMs = RunningMs(now);
+    AdvanceShare(run.startMs);
+    run.startShare = run.encodedShare = run.markShare = m_share;
     m_running.insert(row, run);
+    PictureRate(row);
     m_places = qMax(m_places, int(m_running.size()));
     m_lastStarted = qMax(m_lastStarted, int(m_rows.indexOf(row)));
 }
@@ -60,16 +110,22 @@ void BatchEstimate::JobEnded(int row)
 
 void BatchEstimate::JobEnded(int row, quint32 now)
 {
-    const quint32 runningMs = RunningMs(now);
-    Observe(runningMs);
+    Observe(RunningMs(now));
     const auto it = m_running.constFind(row);
     if (it == m_running.cend())
         return;
     const Run run = *it;
     m_running.erase(it);
     m_ended.insert(row);
-    m_endedMedia += run.encoded;
-    m_endedPassMs += run.encodedMs - run.startMs;
+    if (run.first) {
+        m_endedMedia += run.encoded - run.first->first;
+        m_endedPassShare += run.encodedShare - run.first->second;
+        m_endedLag += run.first->second - run.startShare;
+        ++m_endedLagCount;
+    }
+    const std::optional<double> pictureRate = m_pictureRates.value(row);
+    if (pictureRate && run.OwnCost() > 0.0)
+        m_costs.append({*pictureRate, run.OwnCost()});
     if (!m_state.jobs.isValidIndex(row))
         return;
     const ConversionJob job = m_state.jobs.copyOut(row);
@@ -78,7 +134,8 @@ void BatchEstimate::JobEnded(int row, quint32 now)
         m_freeRise = true;
     if (job.finished && run.encoded > 0.0) {
         const double length = MediaSeconds(job);
-        m_finishing.append({length, qMax(0.0, runningMs - run.PassEndMs(length))});
+        const double passEnd = run.passEndShare.value_or(PassEndShare(run, length));
+        m_finishing.append({length, qMax(0.0, m_share - passEnd)});
     }
 }
 
@@ -102,104 +159,192 @@ quint32 BatchEstimate::RunningMs(quint32 now) const
     return (m_pausedAt ? *m_pausedAt : now) - m_start - m_pausedMs;
 }
 
+void BatchEstimate::AdvanceShare(quint32 runningMs) const
+{
+    // Each running job has an equal part of the machine: encoders use every core they can, so
+    // one left alone runs about as much faster as the others took from it.
+    if (!m_running.isEmpty() && runningMs > m_shareMs)
+        m_share += double(runningMs - m_shareMs) / double(m_running.size());
+    m_shareMs = runningMs;
+}
+
 void BatchEstimate::Observe(quint32 runningMs) const
 {
+    AdvanceShare(runningMs);
     for (auto it = m_running.begin(); it != m_running.end(); ++it) {
         if (!m_state.jobs.isValidIndex(it.key()))
             continue;
         const ConversionJob job = m_state.jobs.copyOut(it.key());
-        // The finishing passes keep pass 1's last time; seen there, it says nothing of speed.
-        if (job.stage > JobStage::FirstPass || !(job.encodedTime > it->encoded))
-            continue;
         Run &run = *it;
+        // The finishing passes keep pass 1's last time; seen there, it says nothing of cost.
+        if (job.stage > JobStage::FirstPass) {
+            if (!run.passEndShare)
+                run.passEndShare = PassEndShare(run, MediaSeconds(job));
+            continue;
+        }
+        if (!(job.encodedTime > run.encoded))
+            continue;
         run.encoded = qBound(0.0, job.encodedTime, MediaSeconds(job));
-        run.encodedMs = runningMs;
-        // From its first seconds on (probing, opening) its speed says little; after them, the
-        // speed over the last few seconds follows a job that runs faster once others have ended.
+        run.encodedShare = m_share;
+        if (!run.first)
+            run.first = {run.encoded, m_share};
+        // From its first seconds on (probing, opening) its cost says little; after them, the
+        // cost over the last few seconds follows the job's own picture and sound.
         if (runningMs - run.startMs < SettleMs)
             continue;
-        if (run.markMs != run.startMs && runningMs - run.markMs >= SettleMs) {
+        if (run.markMs != run.startMs && runningMs - run.markMs >= SettleMs
+            && run.encoded > run.markEncoded) {
             // Half the last window, half the ones before: a busy moment of the machine
             // should not swing the figure.
-            const double window = (run.encoded - run.markEncoded) / double(runningMs - run.markMs);
-            run.recentSpeed = run.recentSpeed > 0.0 ? (run.recentSpeed + window) / 2.0 : window;
+            const double window = (m_share - run.markShare) / (run.encoded - run.markEncoded);
+            run.recentCost = run.recentCost > 0.0 ? (run.recentCost + window) / 2.0 : window;
         }
         if (run.markMs == run.startMs || runningMs - run.markMs >= SettleMs) {
             run.markEncoded = run.encoded;
+            run.markShare = m_share;
             run.markMs = runningMs;
         }
     }
 }
 
+double BatchEstimate::BatchCost() const
+{
+    double media = m_endedMedia;
+    double share = m_endedPassShare;
+    for (const Run &run : std::as_const(m_running)) {
+        if (run.first) {
+            media += run.encoded - run.first->first;
+            share += run.encodedShare - run.first->second;
+        }
+    }
+    if (media >= 1.0 && share > 0.0)
+        return share / media;
+    // Only first lines so far: their own times, the start included, say something at least.
+    for (const Run &run : std::as_const(m_running)) {
+        media += run.encoded;
+        share += run.encodedShare - run.startShare;
+    }
+    return media > 0.0 && share > 0.0 ? share / media : 0.0;
+}
+
+double BatchEstimate::StartLag() const
+{
+    double lag = m_endedLag;
+    int count = m_endedLagCount;
+    for (const Run &run : std::as_const(m_running)) {
+        if (run.first) {
+            lag += run.first->second - run.startShare;
+            ++count;
+        }
+    }
+    return count > 0 ? lag / count : 0.0;
+}
+
+double BatchEstimate::PassEndShare(const Run &run, double length) const
+{
+    const double cost = run.OwnCost() > 0.0 ? run.OwnCost() : BatchCost();
+    return qMin(m_share, run.encodedShare + qMax(0.0, length - run.encoded) * cost);
+}
+
 double BatchEstimate::FinishingMs(double length) const
 {
     // The passes after pass 1 start programs (a fixed time) that remux and read the whole
-    // result (a time for each media second): a straight line through the jobs measured, or
-    // their mean while their lengths say nothing of the slope.
-    const qsizetype count = m_finishing.size();
-    if (count == 0)
-        return 0.0;
-    double meanLength = 0.0;
-    double meanMs = 0.0;
-    for (const auto &[jobLength, ms] : m_finishing) {
-        meanLength += jobLength / count;
-        meanMs += ms / count;
+    // result (a time for each media second); the reading takes most of it. Before any job has
+    // finished, the time the jobs in them have taken so far is the least they take.
+    if (!m_finishing.isEmpty())
+        return OnLine(m_finishing, length, true);
+    QList<std::pair<double, double>> sofar;
+    for (auto it = m_running.cbegin(); it != m_running.cend(); ++it) {
+        if (it->passEndShare && m_state.jobs.isValidIndex(it.key()))
+            sofar.append(
+                {MediaSeconds(m_state.jobs.copyOut(it.key())), m_share - *it->passEndShare});
     }
-    double spread = 0.0;
-    double together = 0.0;
-    for (const auto &[jobLength, ms] : m_finishing) {
-        spread += (jobLength - meanLength) * (jobLength - meanLength);
-        together += (jobLength - meanLength) * (ms - meanMs);
-    }
-    if (spread < 1.0 || !(meanLength > 0.0))
-        return meanMs;
-    const double slope = qMax(0.0, together / spread);
-    const double fixed = meanMs - slope * meanLength;
-    // A line that starts below zero: all of it goes with the length.
-    if (fixed < 0.0)
-        return length * meanMs / meanLength;
-    return fixed + slope * length;
+    // Until then they take at least a part of pass 1's cost: they reread what it wrote.
+    return qMax(OnLine(sofar, length, true), length * BatchCost() * UnmeasuredFinishing);
 }
 
-std::optional<double> BatchEstimate::Estimate(quint32 runningMs) const
+std::optional<double> BatchEstimate::PictureRate(int row, int *probes) const
 {
-    // The pass-1 speed of one job among the others.
-    double media = m_endedMedia;
-    double passMs = m_endedPassMs;
-    for (const Run &run : std::as_const(m_running)) {
-        media += run.encoded;
-        passMs += run.encodedMs - run.startMs;
-    }
-    if (!(media > 0.0) || !(passMs > 0.0))
+    const auto known = m_pictureRates.constFind(row);
+    if (known != m_pictureRates.cend())
+        return *known;
+    if (!m_state.jobs.isValidIndex(row) || (probes && *probes <= 0))
         return std::nullopt;
-    const double speed = media / passMs; // media seconds a millisecond
+    if (probes)
+        --*probes;
+    const std::optional<double> rate
+        = MediaStreams::PictureRate(m_state.jobs.copyOut(row).sourcePath);
+    m_pictureRates.insert(row, rate);
+    return rate;
+}
 
-    // Each place runs one job at a time: the running jobs hold theirs, and each job after them
-    // goes to the place that frees first.
-    std::vector<double> places; // milliseconds until each is free
-    QList<double> after;
+double BatchEstimate::CostFor(int row, double batchCost) const
+{
+    // Decoding and scaling take most of pass 1, and they go with the source's pixels.
+    const auto rate = m_pictureRates.constFind(row);
+    if (rate == m_pictureRates.cend() || !*rate)
+        return batchCost;
+    QList<std::pair<double, double>> costs = m_costs;
+    for (auto it = m_running.cbegin(); it != m_running.cend(); ++it) {
+        const auto own = m_pictureRates.constFind(it.key());
+        if (it->OwnCost() > 0.0 && own != m_pictureRates.cend() && *own)
+            costs.append({**own, it->OwnCost()});
+    }
+    // A part of the cost is the profile's own (encoding, sound): one picture rate says nothing
+    // of how the cost goes with it.
+    const double cost = OnLine(costs, **rate, false);
+    return cost > 0.0 ? cost : batchCost;
+}
+
+std::optional<double> BatchEstimate::Estimate() const
+{
+    const double batchCost = BatchCost();
+    if (!(batchCost > 0.0))
+        return std::nullopt;
+    const double startLag = StartLag();
+    // The machine time each job still needs: the running jobs hold places, the others wait.
+    std::vector<double> placed;
+    QList<double> waiting;
+    int probes = ProbesPerEstimate;
     for (const int row : m_rows) {
         if (m_ended.contains(row) || !m_state.jobs.isValidIndex(row))
             continue;
         const ConversionJob job = m_state.jobs.copyOut(row);
         const double length = MediaSeconds(job);
-        const double finishingMs = FinishingMs(length);
+        const double finishing = FinishingMs(length);
         const auto run = m_running.constFind(row);
         if (run == m_running.cend()) {
-            after.append(length / speed + finishingMs);
-        } else if (job.stage > JobStage::FirstPass) {
-            places.push_back(qMax(0.0, finishingMs - (runningMs - run->PassEndMs(length))));
+            PictureRate(row, &probes);
+            waiting.append(startLag + length * CostFor(row, batchCost) + finishing);
+        } else if (run->passEndShare) {
+            // One that takes longer than the others did is not done at once: it needs
+            // about half again what it has had (its files or the disk may be slow).
+            const double had = m_share - *run->passEndShare;
+            placed.push_back(qMax(finishing - had, had / 2.0));
         } else {
-            const double own = run->recentSpeed > 0.0 ? run->recentSpeed : speed;
-            places.push_back((length - qBound(0.0, job.encodedTime, length)) / own + finishingMs);
+            const double cost = run->OwnCost() > 0.0 ? run->OwnCost() : CostFor(row, batchCost);
+            placed.push_back((length - qBound(0.0, job.encodedTime, length)) * cost + finishing);
         }
     }
-    places.resize(qMax(places.size(), size_t(m_places)), 0.0);
-    if (places.empty())
+    if (placed.empty())
         return std::nullopt;
-    for (const double jobMs : std::as_const(after))
-        *std::min_element(places.begin(), places.end()) += jobMs;
-    return *std::max_element(places.cbegin(), places.cend()) / 1000.0;
+    // The jobs holding places share the machine until the least of them is done; the next
+    // waiting job takes its place.
+    const size_t places = qMax(placed.size(), size_t(m_places));
+    qsizetype next = 0;
+    double ms = 0.0;
+    for (;;) {
+        while (placed.size() < places && next < waiting.size())
+            placed.push_back(waiting.at(next++));
+        if (placed.empty())
+            break;
+        const double least = *std::min_element(placed.cbegin(), placed.cend());
+        ms += least * double(placed.size());
+        for (double &left : placed)
+            left -= least;
+        std::erase_if(placed, [](double left) { return left <= 0.0; });
+    }
+    return ms / 1000.0;
 }
 
 std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
@@ -210,7 +355,7 @@ std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
     Observe(runningMs);
     if (runningMs < QuietMs && ShareDone() < QuietShare)
         return std::nullopt;
-    std::optional<double> left = Estimate(runningMs);
+    std::optional<double> left = Estimate();
     if (!left)
         return std::nullopt;
     // A figure that jumps up says less than one that climbs; a failure is news, though.

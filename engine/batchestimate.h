@@ -11,15 +11,19 @@
 
 struct SharedState;
 
-// How long the running batch still needs, from what the batch has measured. The batch has as
-// many places as jobs ran side by side; each job holds one for its pass 1, its media seconds at
-// the pass-1 speed of the batch's jobs so far (a running job's own recent speed once it has
-// one), and then for its finishing passes, as long as those of the finished jobs took for
-// their lengths. The jobs not started go to the place that frees first. The figure rises only
-// gradually.
+// How long the running batch still needs, from what the batch has measured. The jobs that run
+// side by side share the machine: each running job gets an equal part of it, so the estimate
+// keeps a clock of the machine time each running job has had, and measures the jobs' work in
+// it. A job's pass 1 costs its media seconds at its own recent cost (machine time a media
+// second); before it has one, at the cost the batch's jobs had for their picture rates (pixels
+// a second of the source), plus the batch's start-up time. Its finishing passes cost as much
+// as those of the finished jobs did for their lengths. The batch then plays out with as many
+// places as jobs ran at once: the jobs holding places share the machine, and each job not
+// started takes the place that frees first, so the last jobs speed up as the others end. The
+// figure rises only gradually.
 // Times are tick counts in milliseconds (TickCount); time spent paused does not count.
 // Window thread only (the thread that runs the batch loop); SecondsLeft learns the jobs'
-// progress each time it is asked.
+// progress each time it is asked, and reads a few sources' headers for their picture rates.
 class BatchEstimate
 {
 public:
@@ -58,38 +62,68 @@ public:
     QString Summary(quint32 now) const;
 
 private:
-    // What the estimate has seen of a running job; times on the batch's running clock.
+    // What the estimate has seen of a running job; shares are the machine-time clock's.
     struct Run
     {
-        quint32 startMs = 0;
-        double encoded = 0.0;  // media seconds pass 1 had reached when last seen
-        quint32 encodedMs = 0; // when it was seen
+        quint32 startMs = 0; // running clock
+        double startShare = 0.0;
+        double encoded = 0.0;      // media seconds pass 1 had reached when last seen
+        double encodedShare = 0.0; // when it was seen
+        // Its first status line: what came before it (opening the files, probing) is a time
+        // of its own, not one for each media second.
+        std::optional<std::pair<double, double>> first; // media seconds, share
         double markEncoded = 0.0;
-        quint32 markMs = 0;       // an earlier sight after SettleMs, for the recent speed
-        double recentSpeed = 0.0; // media seconds a millisecond, over its last few seconds
-        // When pass 1 ended or will end at its speed so far; startMs while nothing is seen.
-        double PassEndMs(double length) const;
+        double markShare = 0.0;
+        quint32 markMs = 0;      // an earlier sight after SettleMs, for the recent cost
+        double recentCost = 0.0; // machine milliseconds a media second, over its last seconds
+        std::optional<double> passEndShare; // once it is in its finishing passes
+        // Machine milliseconds a media second: its recent cost, else since its first status
+        // line once that says something; 0 while neither does.
+        double OwnCost() const;
     };
 
     // Milliseconds of the batch that were not paused.
     quint32 RunningMs(quint32 now) const;
+    // Brings the machine-time clock up to runningMs; before the running jobs change.
+    void AdvanceShare(quint32 runningMs) const;
     // Notes the running jobs' progress.
     void Observe(quint32 runningMs) const;
-    // Milliseconds of the finishing passes of a job this long, from the jobs that finished.
+    // Machine milliseconds of one media second of pass 1, over the batch's jobs so far.
+    double BatchCost() const;
+    // The same for a job of the row's source, from the jobs' costs for their picture rates.
+    double CostFor(int row, double batchCost) const;
+    // Machine milliseconds before a job's first status line, over the batch's jobs so far.
+    double StartLag() const;
+    // The row's source's picture rate, read once; probes at most `probes` more sources.
+    std::optional<double> PictureRate(int row, int *probes = nullptr) const;
+    // When pass 1 of the job ended or will end at its cost so far, on the machine-time clock.
+    double PassEndShare(const Run &run, double length) const;
+    // Machine milliseconds of the finishing passes of a job this long, from the jobs that
+    // finished.
     double FinishingMs(double length) const;
-    std::optional<double> Estimate(quint32 runningMs) const;
+    std::optional<double> Estimate() const;
 
     const SharedState &m_state;
     QList<int> m_rows;
     mutable QHash<int, Run> m_running; // row -> what was seen of it
     QSet<int> m_ended;
-    // Of the jobs that have ended: the media of their pass 1 and its time (milliseconds); of
-    // those that finished, their media and the time of their finishing passes.
+    // Of the jobs that have ended: the media of their pass 1 and its machine time
+    // (milliseconds); of those that finished, their media and the machine time of their
+    // finishing passes.
     double m_endedMedia = 0.0;
-    double m_endedPassMs = 0.0;
+    double m_endedPassShare = 0.0;
+    // The machine time of the ended jobs before their first status lines, and their count.
+    double m_endedLag = 0.0;
+    int m_endedLagCount = 0;
     QList<std::pair<double, double>> m_finishing; // media seconds, milliseconds
-    int m_places = 0;                             // the most jobs that ran at once
-    int m_lastStarted = -1;                       // its place in m_rows
+    QList<std::pair<double, double>> m_costs;     // picture rate, pass-1 cost
+    // The machine time each running job has had since the start, and when it was last brought
+    // up to date (running clock).
+    mutable double m_share = 0.0;
+    mutable quint32 m_shareMs = 0;
+    mutable QHash<int, std::optional<double>> m_pictureRates; // row -> of its source
+    int m_places = 0;                                         // the most jobs that ran at once
+    int m_lastStarted = -1;                                   // its place in m_rows
     quint32 m_start = 0;
     quint32 m_pausedMs = 0;
     std::optional<quint32> m_pausedAt;

@@ -113,3 +113,28 @@ std::optional<double> MediaStreams::LastVideoFrame(const QString &path)
         = double(last) * av_q2d(context->streams[track]->time_base) - double(start) / AV_TIME_BASE;
     return qMax(0.0, seconds);
 }
+
+std::optional<double> MediaStreams::PictureRate(const QString &path)
+{
+    av_log_set_level(AV_LOG_QUIET);
+    const QByteArray url = "file:" + QFile::encodeName(path);
+    AVFormatContext *raw = nullptr;
+    if (avformat_open_input(&raw, url.constData(), nullptr, nullptr) < 0)
+        return std::nullopt;
+    const std::unique_ptr<AVFormatContext, FormatContextCloser> context(raw);
+    // Some headers leave the picture's size to the first frames (MPEG-4 Part 2 in MP4).
+    for (bool looked = false;; looked = true) {
+        for (unsigned i = 0; i < context->nb_streams; ++i) {
+            const AVStream *stream = context->streams[i];
+            if (!IsPictureTrack(stream))
+                continue;
+            const AVRational rate
+                = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
+            const double area = double(stream->codecpar->width) * stream->codecpar->height;
+            if (area > 0.0 && rate.num > 0 && rate.den > 0)
+                return area * av_q2d(rate);
+        }
+        if (looked || avformat_find_stream_info(context.get(), nullptr) < 0)
+            return std::nullopt;
+    }
+}

@@ -17,4 +17,7 @@ struct MediaStreams
     // When the picture track's last frame begins (seconds from the file's start), read from
     // the packets near the end; nothing without a picture track or a time on its packets.
     static std::optional<double> LastVideoFrame(const QString &path);
+    // Pixels a second of the picture track (width by height by frame rate), from the headers
+    // alone; nothing without a picture track or when they do not tell.
+    static std::optional<double> PictureRate(const QString &path);
 };

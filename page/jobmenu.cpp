@@ -52,7 +52,9 @@ JobMenu::Items JobMenu::ItemsFor(const SharedState &state, int row)
     const ConversionJob job = state.jobs.copyOut(row);
     const bool running = state.IsRunning(row);
     const QString final = FinalFile(state.outputDirectory, job.outputName, state.outputType);
-    items.retry = !state.converting && (job.failed || job.stage == JobStage::Canceled);
+    // A row that waits is Start's; one that has run, however it ended, may run again.
+    items.retry
+        = !state.converting && (job.finished || job.failed || job.stage == JobStage::Canceled);
     items.remove = !state.converting;
     items.openFolder = QFileInfo(state.outputDirectory).isDir();
     items.playOutput = !running && job.finished && QFileInfo(final).isFile();
@@ -134,7 +136,8 @@ void JobMenu::Retry(int row)
     SharedState &state = m_parts.state;
     if (state.converting || !state.jobs.isValidIndex(row))
         return;
-    // Back to not started, and converted at once on its own (the list selects one row).
+    // Back to not started, and converted at once on its own (the list selects one row); a
+    // finished row's file is its own, so the new run replaces it under the same name.
     ConversionJob job = state.jobs.copyOut(row);
     job.finished = 0;
     job.failed = 0;

@@ -51,7 +51,9 @@ private slots:
         QTest::newRow("not started") << Job("a", 0, 0, 0) << false << false << false
                                      << L{false, false, true, true, false, false};
         QTest::newRow("finished") << Job("a", 1, 0, 2) << true << false << false
-                                  << L{false, false, true, true, true, false};
+                                  << L{false, true, true, true, true, false};
+        QTest::newRow("cancelled") << Job("a", 0, 0, JobStage::Canceled) << false << false << false
+                                   << L{false, true, true, true, false, false};
         QTest::newRow("failed") << Job("a", 0, 1, 1) << false << false << false
                                 << L{false, true, true, true, false, true};
         QTest::newRow("finished, during a batch") << Job("a", 1, 0, 2) << true << true << false
@@ -94,7 +96,8 @@ private slots:
 
     // A right click on a failed row: every item is there, the inapplicable ones disabled;
     // Jobs at Once and Even Out the Loudness are kept, Show Error tells the reason, and Retry
-    // converts that job alone, at once.
+    // converts that job alone, at once; on a finished row, it replaces the row's own file
+    // rather than write a second one.
     void rightClickOnAFailedRow()
     {
         const QStringList clips = m.Clips("menu", 2, 2.0);
@@ -162,6 +165,15 @@ private slots:
         QVERIFY(QFileInfo(retried).lastModified() > retriedAt);
         QCOMPARE(state.jobs.copyOut(0).finished, 1);
         QCOMPARE(QFileInfo(done).lastModified(), doneAt);
+
+        std::unique_ptr<QMenu> again(page->findChild<JobMenu *>()->MenuFor(0));
+        Trigger(again.get(), JobMenu::RetryText);
+        QTRY_VERIFY_WITH_TIMEOUT(!state.converting && QFileInfo(done).lastModified() > doneAt,
+                                 20000);
+        QCOMPARE(state.jobs.copyOut(0).finished, 1);
+        QCOMPARE(state.jobs.copyOut(0).outputName, QString("menu0"));
+        QVERIFY(
+            !QFileInfo::exists(FinalFile(state.outputDirectory, "menu0 (2)", state.outputType)));
     }
 
     // Where the desktop has no program for a file or a folder, the page says so and names it,
