@@ -99,5 +99,8 @@ QString SizeBound::SizeText(qint64 bytes)
 {
     if (bytes >= 1000000)
         return QStringLiteral("%1 MB").arg(QString::number(double(bytes) / 1e6, 'g', 3));
+    // An overshoot of a few hundred bytes is not "0 KB".
+    if (bytes < 1000)
+        return QStringLiteral("%1 bytes").arg(bytes);
     return QStringLiteral("%1 KB").arg(qRound64(double(bytes) / 1e3));
 }

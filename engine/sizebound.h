@@ -35,7 +35,8 @@ public:
     // What a file of a range of so many seconds should weigh at VideoKbps.
     qint64 ExpectedBytes(double seconds) const;
 
-    // "300 KB", "1 MB", "1.5 MB": the units of the profiles' titles (1,000s).
+    // "300 KB", "1 MB", "1.5 MB": the units of the profiles' titles (1,000s); under a
+    // kilobyte, "400 bytes".
     static QString SizeText(qint64 bytes);
 
 private:
