@@ -2,6 +2,8 @@
 
 #include "engine/cellrepainter.h"
 #include "engine/conversionengine.h"
+#include "engine/outputtypes.h"
+#include "engine/profilelist.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,6 +60,28 @@ struct EngineFixture : ConversionEngine, CellRepainter
         CopyShippedProfiles();
         state.outputType = outputType;
         state.selectedProfile = profile;
+    }
+
+    struct ShippedProfile
+    {
+        int type;
+        int row;
+        QString title;
+    };
+
+    // Every shipped profile whose section sets MaxSize, of every output type.
+    static QList<ShippedProfile> ShippedSizeBoundProfiles()
+    {
+        QList<ShippedProfile> found;
+        for (int type = 0; type < int(profileFileTable.size()); ++type) {
+            ProfileCatalog catalog;
+            const auto list = LoadProfileList(catalog, MIVARTEL_SOURCE_DIR "/app", type);
+            for (int k = 0; list && k < list->titles.size(); ++k) {
+                if (!catalog.ReadString(list->titles.at(k), "MaxSize").isEmpty())
+                    found.append({type, k, list->titles.at(k)});
+            }
+        }
+        return found;
     }
 
     QString LogText() const

@@ -113,9 +113,10 @@ private slots:
         QFETCH(QString, title);
         // "176x144 H.263 level 45, 15 fps, AAC-LC mono 48 kbit/s"
         const QRegularExpressionMatch claim
-            = QRegularExpression(R"((\d+)x(\d+) (H\.263|MPEG-4 SP|H\.264 CBL) level ([\w.]+), )"
-                                 R"((\d+) fps, )"
-                                 R"((AMR-NB|AAC-LC mono|AAC-LC stereo) [\d.]+ kbit/s$)")
+            = QRegularExpression(
+                  R"((\d+)x(\d+)(?: or \d+x\d+)? (H\.263|MPEG-4 SP|H\.264 CBL) level ([\w.]+), )"
+                  R"((\d+) fps, )"
+                  R"((AMR-NB|AAC-LC mono|AAC-LC stereo) [\d.]+ kbit/s$)")
                   .match(title);
         QVERIFY2(claim.hasMatch(), qPrintable(title));
         // ITU-T H.263 Annex X (Profile 0), ISO/IEC 14496-2 Annex N (Simple Profile) and
