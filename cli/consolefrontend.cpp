@@ -373,7 +373,7 @@ void ConsoleFrontEnd::Stop()
         m_engine.batch.StopConverting();
 }
 
-QString ConsoleFrontEnd::TimeLeft() const
+QString ConsoleFrontEnd::TimeLeft()
 {
     // After Ctrl-C, or once the last job has ended, nothing is left to wait for.
     const SharedState &state = m_engine.state;

@@ -61,7 +61,7 @@ private:
     // One line per source, in the order given: the job's output and result, or why it failed.
     void PrintSummary();
     // "  (about 4 min left)" while the batch has a figure and jobs to run, else nothing.
-    QString TimeLeft() const;
+    QString TimeLeft();
     JobProgressText TextOf(int row, const ConversionJob &job, const QString &progress) const;
 
     struct Source

@@ -1,6 +1,5 @@
 #include "engine/batchestimate.h"
 
-#include "engine/mediastreams.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 
@@ -15,16 +14,21 @@ double MediaSeconds(const ConversionJob &job)
     return qMax(0.0, job.endTime - job.beginTime);
 }
 
-// The finishing passes' cost for a media second, as a share of pass 1's, until a job has shown
-// it: they remux and read the result once or twice, which takes a fraction of what encoding did.
-constexpr double UnmeasuredFinishing = 0.2;
-
-// Sources read for their picture rates in one estimate: a long list is read a few at a time.
-constexpr int ProbesPerEstimate = 4;
+// The finishing passes' cost for a media second, as a share of pass 1's, until jobs of
+// different lengths have shown it: they remux and read the result once or twice, which takes a
+// tenth of what encoding did (from 0.01 to 0.12 on the three types' default profiles).
+constexpr double UnmeasuredFinishing = 0.1;
+// And they start about this many programs, each taking about what pass 1 took to its first
+// status line: on a short job, most of their time.
+constexpr double UnmeasuredFinishingStarts = 3.0;
 
 // The value at x of a straight line through the points (a fixed part and one for each unit of
-// x). While their x say nothing of the slope: in proportion to x, or their mean.
-double OnLine(const QList<std::pair<double, double>> &points, double x, bool proportional)
+// x). While their x say nothing of the slope: their mean, or, given a slope, the line of that
+// slope through the mean, no steeper than the one through zero, so the fixed part is never
+// below zero.
+double OnLine(const QList<std::pair<double, double>> &points,
+              double x,
+              std::optional<double> slopeGuess = std::nullopt)
 {
     const qsizetype count = points.size();
     if (count == 0)
@@ -44,7 +48,7 @@ double OnLine(const QList<std::pair<double, double>> &points, double x, bool pro
     if (!(meanX > 0.0))
         return meanY;
     if (spread < 1.0)
-        return proportional ? x * meanY / meanX : meanY;
+        return slopeGuess ? meanY + qMin(*slopeGuess, meanY / meanX) * (x - meanX) : meanY;
     const double slope = qMax(0.0, together / spread);
     const double fixed = meanY - slope * meanX;
     // A line that starts below zero: all of it goes with x.
@@ -61,9 +65,9 @@ BatchEstimate::BatchEstimate(const SharedState &state)
 
 double BatchEstimate::Run::OwnCost() const
 {
-    if (recentCost > 0.0)
-        return recentCost;
     // Less than this long, or a media second, since the first line: the encoder's first frames.
+    // Over the whole run rather than its last seconds: how fast a job goes depends on which
+    // jobs share the machine with it, and a whole run evens that out.
     constexpr double LeastShare = 500.0;
     if (first && encodedShare - first->second >= LeastShare && encoded - first->first >= 1.0)
         return (encodedShare - first->second) / (encoded - first->first);
@@ -73,6 +77,12 @@ double BatchEstimate::Run::OwnCost() const
 void BatchEstimate::Start(const QList<int> &rows, quint32 now)
 {
     m_rows = rows;
+    QList<std::pair<int, QString>> sources;
+    for (const int row : rows) {
+        if (m_state.jobs.isValidIndex(row))
+            sources.append({row, m_state.jobs.copyOut(row).sourcePath});
+    }
+    m_pictureRates.Start(std::move(sources));
     m_running.clear();
     m_ended.clear();
     m_endedMedia = m_endedPassShare = m_endedLag = 0.0;
@@ -81,7 +91,6 @@ void BatchEstimate::Start(const QList<int> &rows, quint32 now)
     m_shareMs = 0;
     m_finishing.clear();
     m_costs.clear();
-    m_pictureRates.clear();
     m_places = 0;
     m_lastStarted = -1;
     m_start = now;
@@ -94,11 +103,9 @@ void BatchEstimate::Start(const QList<int> &rows, quint32 now)
 void BatchEstimate::JobStarted(int row, quint32 now)
 {
     Run run;
-    run.startMs = run.markMs = RunningMs(now);
-    AdvanceShare(run.startMs);
-    run.startShare = run.encodedShare = run.markShare = m_share;
+    AdvanceShare(RunningMs(now));
+    run.startShare = run.encodedShare = m_share;
     m_running.insert(row, run);
-    PictureRate(row);
     m_places = qMax(m_places, int(m_running.size()));
     m_lastStarted = qMax(m_lastStarted, int(m_rows.indexOf(row)));
 }
@@ -123,7 +130,7 @@ void BatchEstimate::JobEnded(int row, quint32 now)
         m_endedLag += run.first->second - run.startShare;
         ++m_endedLagCount;
     }
-    const std::optional<double> pictureRate = m_pictureRates.value(row);
+    const std::optional<double> pictureRate = PictureRate(row);
     if (pictureRate && run.OwnCost() > 0.0)
         m_costs.append({*pictureRate, run.OwnCost()});
     if (!m_state.jobs.isValidIndex(row))
@@ -159,7 +166,7 @@ quint32 BatchEstimate::RunningMs(quint32 now) const
     return (m_pausedAt ? *m_pausedAt : now) - m_start - m_pausedMs;
 }
 
-void BatchEstimate::AdvanceShare(quint32 runningMs) const
+void BatchEstimate::AdvanceShare(quint32 runningMs)
 {
     // Each running job has an equal part of the machine: encoders use every core they can, so
     // one left alone runs about as much faster as the others took from it.
@@ -168,7 +175,7 @@ void BatchEstimate::AdvanceShare(quint32 runningMs) const
     m_shareMs = runningMs;
 }
 
-void BatchEstimate::Observe(quint32 runningMs) const
+void BatchEstimate::Observe(quint32 runningMs)
 {
     AdvanceShare(runningMs);
     for (auto it = m_running.begin(); it != m_running.end(); ++it) {
@@ -188,22 +195,6 @@ void BatchEstimate::Observe(quint32 runningMs) const
         run.encodedShare = m_share;
         if (!run.first)
             run.first = {run.encoded, m_share};
-        // From its first seconds on (probing, opening) its cost says little; after them, the
-        // cost over the last few seconds follows the job's own picture and sound.
-        if (runningMs - run.startMs < SettleMs)
-            continue;
-        if (run.markMs != run.startMs && runningMs - run.markMs >= SettleMs
-            && run.encoded > run.markEncoded) {
-            // Half the last window, half the ones before: a busy moment of the machine
-            // should not swing the figure.
-            const double window = (m_share - run.markShare) / (run.encoded - run.markEncoded);
-            run.recentCost = run.recentCost > 0.0 ? (run.recentCost + window) / 2.0 : window;
-        }
-        if (run.markMs == run.startMs || runningMs - run.markMs >= SettleMs) {
-            run.markEncoded = run.encoded;
-            run.markShare = m_share;
-            run.markMs = runningMs;
-        }
     }
 }
 
@@ -249,10 +240,14 @@ double BatchEstimate::PassEndShare(const Run &run, double length) const
 double BatchEstimate::FinishingMs(double length) const
 {
     // The passes after pass 1 start programs (a fixed time) that remux and read the whole
-    // result (a time for each media second); the reading takes most of it. Before any job has
-    // finished, the time the jobs in them have taken so far is the least they take.
+    // result (a time for each media second). Jobs of one length say nothing of how the two
+    // parts share it: the part for each second is taken as a guess, and the rest as fixed,
+    // since on a short job the programs' start can be most of it.
+    const double slopeGuess = BatchCost() * UnmeasuredFinishing;
     if (!m_finishing.isEmpty())
-        return OnLine(m_finishing, length, true);
+        return OnLine(m_finishing, length, slopeGuess);
+    // Before any job has finished, the time the jobs in them have taken so far is the least
+    // they take.
     QList<std::pair<double, double>> sofar;
     for (auto it = m_running.cbegin(); it != m_running.cend(); ++it) {
         if (it->passEndShare && m_state.jobs.isValidIndex(it.key()))
@@ -260,39 +255,30 @@ double BatchEstimate::FinishingMs(double length) const
                 {MediaSeconds(m_state.jobs.copyOut(it.key())), m_share - *it->passEndShare});
     }
     // Until then they take at least a part of pass 1's cost: they reread what it wrote.
-    return qMax(OnLine(sofar, length, true), length * BatchCost() * UnmeasuredFinishing);
+    return qMax(OnLine(sofar, length, slopeGuess),
+                UnmeasuredFinishingStarts * StartLag() + length * slopeGuess);
 }
 
-std::optional<double> BatchEstimate::PictureRate(int row, int *probes) const
+std::optional<double> BatchEstimate::PictureRate(int row) const
 {
-    const auto known = m_pictureRates.constFind(row);
-    if (known != m_pictureRates.cend())
-        return *known;
-    if (!m_state.jobs.isValidIndex(row) || (probes && *probes <= 0))
-        return std::nullopt;
-    if (probes)
-        --*probes;
-    const std::optional<double> rate
-        = MediaStreams::PictureRate(m_state.jobs.copyOut(row).sourcePath);
-    m_pictureRates.insert(row, rate);
-    return rate;
+    return m_pictureRates.Value(row).value_or(std::nullopt);
 }
 
 double BatchEstimate::CostFor(int row, double batchCost) const
 {
     // Decoding and scaling take most of pass 1, and they go with the source's pixels.
-    const auto rate = m_pictureRates.constFind(row);
-    if (rate == m_pictureRates.cend() || !*rate)
+    const std::optional<double> rate = PictureRate(row);
+    if (!rate)
         return batchCost;
     QList<std::pair<double, double>> costs = m_costs;
     for (auto it = m_running.cbegin(); it != m_running.cend(); ++it) {
-        const auto own = m_pictureRates.constFind(it.key());
-        if (it->OwnCost() > 0.0 && own != m_pictureRates.cend() && *own)
-            costs.append({**own, it->OwnCost()});
+        const std::optional<double> own = PictureRate(it.key());
+        if (it->OwnCost() > 0.0 && own)
+            costs.append({*own, it->OwnCost()});
     }
     // A part of the cost is the profile's own (encoding, sound): one picture rate says nothing
     // of how the cost goes with it.
-    const double cost = OnLine(costs, **rate, false);
+    const double cost = OnLine(costs, *rate);
     return cost > 0.0 ? cost : batchCost;
 }
 
@@ -305,7 +291,6 @@ std::optional<double> BatchEstimate::Estimate() const
     // The machine time each job still needs: the running jobs hold places, the others wait.
     std::vector<double> placed;
     QList<double> waiting;
-    int probes = ProbesPerEstimate;
     for (const int row : m_rows) {
         if (m_ended.contains(row) || !m_state.jobs.isValidIndex(row))
             continue;
@@ -314,7 +299,6 @@ std::optional<double> BatchEstimate::Estimate() const
         const double finishing = FinishingMs(length);
         const auto run = m_running.constFind(row);
         if (run == m_running.cend()) {
-            PictureRate(row, &probes);
             waiting.append(startLag + length * CostFor(row, batchCost) + finishing);
         } else if (run->passEndShare) {
             // One that takes longer than the others did is not done at once: it needs
@@ -347,7 +331,7 @@ std::optional<double> BatchEstimate::Estimate() const
     return ms / 1000.0;
 }
 
-std::optional<double> BatchEstimate::SecondsLeft(quint32 now) const
+std::optional<double> BatchEstimate::SecondsLeft(quint32 now)
 {
     if (m_pausedAt || m_running.isEmpty())
         return std::nullopt;
@@ -396,7 +380,7 @@ QString BatchEstimate::Text(double seconds)
     return QStringLiteral("about %1 h %2 min").arg(minutes / 60).arg(minutes % 60);
 }
 
-QString BatchEstimate::Summary(quint32 now) const
+QString BatchEstimate::Summary(quint32 now)
 {
     QString text = QStringLiteral("%1 of %2").arg(qMax(1, m_lastStarted + 1)).arg(m_rows.size());
     if (const std::optional<double> left = SecondsLeft(now))

@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -116,9 +117,19 @@ std::optional<double> MediaStreams::LastVideoFrame(const QString &path)
 
 std::optional<double> MediaStreams::PictureRate(const QString &path)
 {
+    // A source swapped for a pipe or a device since it was added is not opened at all, and a
+    // file that will not say is not read for long.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
     av_log_set_level(AV_LOG_QUIET);
+    const QDeadlineTimer deadline(2000);
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw)
+        return std::nullopt;
+    raw->interrupt_callback.callback = &PastDeadline;
+    raw->interrupt_callback.opaque = const_cast<QDeadlineTimer *>(&deadline);
     const QByteArray url = "file:" + QFile::encodeName(path);
-    AVFormatContext *raw = nullptr;
+    // On failure FFmpeg frees the context itself.
     if (avformat_open_input(&raw, url.constData(), nullptr, nullptr) < 0)
         return std::nullopt;
     const std::unique_ptr<AVFormatContext, FormatContextCloser> context(raw);

@@ -18,6 +18,7 @@ struct MediaStreams
     // the packets near the end; nothing without a picture track or a time on its packets.
     static std::optional<double> LastVideoFrame(const QString &path);
     // Pixels a second of the picture track (width by height by frame rate), from the headers
-    // alone; nothing without a picture track or when they do not tell.
+    // alone; nothing without a picture track, when they do not tell, or for anything but a
+    // regular file. Any thread.
     static std::optional<double> PictureRate(const QString &path);
 };
