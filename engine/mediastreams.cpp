@@ -37,6 +37,25 @@ bool IsPictureTrack(const AVStream *stream)
            && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
 }
 
+using FormatContext = std::unique_ptr<AVFormatContext, FormatContextCloser>;
+
+// Opens the file for reading until the deadline, which must outlive the context; nothing when
+// FFmpeg cannot open it.
+FormatContext OpenUntil(const QString &path, const QDeadlineTimer &deadline)
+{
+    av_log_set_level(AV_LOG_QUIET);
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw)
+        return nullptr;
+    raw->interrupt_callback.callback = &PastDeadline;
+    raw->interrupt_callback.opaque = const_cast<QDeadlineTimer *>(&deadline);
+    const QByteArray url = "file:" + QFile::encodeName(path);
+    // On failure FFmpeg frees the context itself.
+    if (avformat_open_input(&raw, url.constData(), nullptr, nullptr) < 0)
+        return nullptr;
+    return FormatContext(raw);
+}
+
 } // namespace
 
 std::optional<MediaStreams> MediaStreams::Probe(const QString &path)
@@ -69,19 +88,11 @@ std::optional<MediaStreams> MediaStreams::Probe(const QString &path)
 
 std::optional<double> MediaStreams::LastVideoFrame(const QString &path)
 {
-    av_log_set_level(AV_LOG_QUIET);
     // A demuxer that cannot seek reads the file from its start; a long one is not waited for.
     const QDeadlineTimer deadline(1000);
-    AVFormatContext *raw = avformat_alloc_context();
-    if (!raw)
+    const FormatContext context = OpenUntil(path, deadline);
+    if (!context)
         return std::nullopt;
-    raw->interrupt_callback.callback = &PastDeadline;
-    raw->interrupt_callback.opaque = const_cast<QDeadlineTimer *>(&deadline);
-    const QByteArray url = "file:" + QFile::encodeName(path);
-    // On failure FFmpeg frees the context itself.
-    if (avformat_open_input(&raw, url.constData(), nullptr, nullptr) < 0)
-        return std::nullopt;
-    std::unique_ptr<AVFormatContext, FormatContextCloser> context(raw);
     if (context->nb_streams == 0)
         avformat_find_stream_info(context.get(), nullptr);
     int track = -1;
@@ -121,18 +132,10 @@ std::optional<double> MediaStreams::PictureRate(const QString &path)
     // file that will not say is not read for long.
     if (!QFileInfo(path).isFile())
         return std::nullopt;
-    av_log_set_level(AV_LOG_QUIET);
     const QDeadlineTimer deadline(2000);
-    AVFormatContext *raw = avformat_alloc_context();
-    if (!raw)
+    const FormatContext context = OpenUntil(path, deadline);
+    if (!context)
         return std::nullopt;
-    raw->interrupt_callback.callback = &PastDeadline;
-    raw->interrupt_callback.opaque = const_cast<QDeadlineTimer *>(&deadline);
-    const QByteArray url = "file:" + QFile::encodeName(path);
-    // On failure FFmpeg frees the context itself.
-    if (avformat_open_input(&raw, url.constData(), nullptr, nullptr) < 0)
-        return std::nullopt;
-    const std::unique_ptr<AVFormatContext, FormatContextCloser> context(raw);
     // Some headers leave the picture's size to the first frames (MPEG-4 Part 2 in MP4).
     for (bool looked = false;; looked = true) {
         for (unsigned i = 0; i < context->nb_streams; ++i) {
