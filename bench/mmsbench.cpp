@@ -8,6 +8,7 @@
 // Usage: mmsbench [size|cost|loudness]... (all three when none is named)
 #include "benchsupport.h"
 #include "engine/enginefixture.h"
+#include "engine/outputfiles.h"
 #include "engine/outputtypes.h"
 #include "engine/profilelist.h"
 #include "engine/sizebound.h"
@@ -133,8 +134,7 @@ void Size(const QList<Clip> &clips)
                 = share < 0.85
                   && bound->ExpectedBytes(clips[i].seconds) < 0.85 * double(bound->maxBytes());
             level += levelHeld ? 1 : 0;
-            const QString output = f.state.outputDirectory + job.outputName + '.'
-                                   + profileFileTable[size_t(type)].extension;
+            const QString output = FinalFile(f.state.outputDirectory, job.outputName, type);
             const QStringList picture
                 = TestMedia::ProbeValues(output, "stream=width,height", "width")
                   + TestMedia::ProbeValues(output, "stream=width,height", "height");
@@ -270,9 +270,8 @@ void Loudness(const QString &dir)
             f.state.jobs.append(ConversionJob::ForSource(source, 20));
             f.Run();
             const ConversionJob job = f.state.jobs.copyOut(0);
-            const TestMedia::Loudness out
-                = TestMedia::MeasureLoudness(f.state.outputDirectory + job.outputName + '.'
-                                             + profileFileTable[size_t(type)].extension);
+            const TestMedia::Loudness out = TestMedia::MeasureLoudness(
+                FinalFile(f.state.outputDirectory, job.outputName, type));
             const bool ok = std::abs(out.lufs + 16) <= 2 && out.truePeak <= -1.5;
             misses += ok ? 0 : 1;
             std::printf("source %6.1f LUFS %5.1f dBTP -> type %d %-40s %6.1f LUFS %5.1f dBTP %s\n",

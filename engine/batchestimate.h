@@ -1,12 +1,12 @@
 #pragma once
 
+#include "engine/sourcepicturerates.h"
+
 #include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QtGlobal>
-
-#include "engine/sourcepicturerates.h"
 
 #include <optional>
 #include <utility>

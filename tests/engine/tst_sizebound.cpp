@@ -1,6 +1,7 @@
 #include "enginefixture.h"
 
 #include "engine/commandtemplate.h"
+#include "engine/outputfiles.h"
 #include "engine/sizebound.h"
 #include "testmedia.h"
 
@@ -202,8 +203,7 @@ private slots:
         QVERIFY2(job.finished == 1, qPrintable(job.failureReason + '\n' + f.LogText()));
         QVERIFY(f.LogText().count("made again at") <= 1);
         QVERIFY(job.outputBytes <= f.pipeline.SelectedSizeBound()->maxBytes());
-        const QString output = f.state.outputDirectory + job.outputName + '.'
-                               + profileFileTable[size_t(type)].extension;
+        const QString output = FinalFile(f.state.outputDirectory, job.outputName, type);
         const int frames
             = TestMedia::ProbeValues(output, "stream=codec_type,nb_frames", "nb_frames")
                   .value(0)
