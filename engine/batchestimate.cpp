@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -14,7 +15,7 @@ double MediaSeconds(const ConversionJob &job)
     return qMax(0.0, job.endTime - job.beginTime);
 }
 
-// The finishing passes' cost for a media second, as a share of pass 1's, until jobs of
+// The finishing passes' time for a media second, as a share of pass 1's, until jobs of
 // different lengths have shown it: they remux and read the result once or twice, which takes a
 // tenth of what encoding did (from 0.01 to 0.12 on the three types' default profiles).
 constexpr double UnmeasuredFinishing = 0.1;
@@ -59,19 +60,35 @@ double OnLine(const QList<std::pair<double, double>> &points,
 
 } // namespace
 
-BatchEstimate::BatchEstimate(const SharedState &state)
+BatchEstimate::BatchEstimate(const SharedState &state, int cores)
     : m_state(state)
+    , m_cores(qMax(1, cores))
 {}
 
 double BatchEstimate::Run::OwnCost() const
 {
     // Less than this long, or a media second, since the first line: the encoder's first frames.
-    // Over the whole run rather than its last seconds: how fast a job goes depends on which
-    // jobs share the machine with it, and a whole run evens that out.
-    constexpr double LeastShare = 500.0;
-    if (first && encodedShare - first->second >= LeastShare && encoded - first->first >= 1.0)
-        return (encodedShare - first->second) / (encoded - first->first);
+    // Over the whole run rather than its last seconds: processor time a media second hardly
+    // depends on the jobs beside it, and a whole run evens out the rest.
+    constexpr double LeastMs = 500.0;
+    if (first && lastMs - firstMs >= LeastMs && last.encoded - first->encoded >= 1.0)
+        return (last.cpuMs - first->cpuMs) / (last.encoded - first->encoded);
     return 0.0;
+}
+
+double BatchEstimate::Run::MsAmong() const
+{
+    return among ? double(last.tick - among->tick) : 0.0;
+}
+
+double BatchEstimate::Run::RateAmong() const
+{
+    return MsAmong() >= LeastMsAmong ? (last.cpuMs - among->cpuMs) / MsAmong() : 0.0;
+}
+
+double BatchEstimate::Run::SpeedAmong() const
+{
+    return MsAmong() >= LeastMsAmong ? (last.encoded - among->encoded) / MsAmong() : 0.0;
 }
 
 void BatchEstimate::Start(const QList<int> &rows, quint32 now)
@@ -85,12 +102,15 @@ void BatchEstimate::Start(const QList<int> &rows, quint32 now)
     m_pictureRates.Start(std::move(sources));
     m_running.clear();
     m_ended.clear();
-    m_endedMedia = m_endedPassShare = m_endedLag = 0.0;
+    m_endedMedia = m_endedCpuMs = m_endedLag = 0.0;
     m_endedLagCount = 0;
-    m_share = 0.0;
-    m_shareMs = 0;
     m_finishing.clear();
     m_costs.clear();
+    m_mostRate = 0.0;
+    m_share = 0.0;
+    m_shareMs = 0.0;
+    m_amongFrom = now;
+    m_nowMs = 0.0;
     m_places = 0;
     m_lastStarted = -1;
     m_start = now;
@@ -102,12 +122,13 @@ void BatchEstimate::Start(const QList<int> &rows, quint32 now)
 
 void BatchEstimate::JobStarted(int row, quint32 now)
 {
+    Observe(now);
     Run run;
-    AdvanceShare(RunningMs(now));
-    run.startShare = run.encodedShare = m_share;
+    run.startMs = run.lastMs = RunningMs(now);
     m_running.insert(row, run);
     m_places = qMax(m_places, int(m_running.size()));
     m_lastStarted = qMax(m_lastStarted, int(m_rows.indexOf(row)));
+    JobsChanged(now);
 }
 
 void BatchEstimate::JobEnded(int row)
@@ -117,17 +138,18 @@ void BatchEstimate::JobEnded(int row)
 
 void BatchEstimate::JobEnded(int row, quint32 now)
 {
-    Observe(RunningMs(now));
+    Observe(now);
     const auto it = m_running.constFind(row);
     if (it == m_running.cend())
         return;
     const Run run = *it;
     m_running.erase(it);
     m_ended.insert(row);
+    JobsChanged(now);
     if (run.first) {
-        m_endedMedia += run.encoded - run.first->first;
-        m_endedPassShare += run.encodedShare - run.first->second;
-        m_endedLag += run.first->second - run.startShare;
+        m_endedMedia += run.last.encoded - run.first->encoded;
+        m_endedCpuMs += run.last.cpuMs - run.first->cpuMs;
+        m_endedLag += run.firstMs - run.startMs;
         ++m_endedLagCount;
     }
     const std::optional<double> pictureRate = PictureRate(row);
@@ -139,9 +161,9 @@ void BatchEstimate::JobEnded(int row, quint32 now)
     // A failure is news: the rest may well take longer than the figure said.
     if (job.failed)
         m_freeRise = true;
-    if (job.finished && run.encoded > 0.0) {
+    if (job.finished && run.last.encoded > 0.0) {
         const double length = MediaSeconds(job);
-        const double passEnd = run.passEndShare.value_or(PassEndShare(run, length));
+        const double passEnd = run.passEndShare.value_or(ShareAt(PassEndMs(run, length, m_nowMs)));
         m_finishing.append({length, qMax(0.0, m_share - passEnd)});
     }
 }
@@ -150,6 +172,7 @@ void BatchEstimate::Pause(quint32 now)
 {
     if (!m_pausedAt)
         m_pausedAt = now;
+    JobsChanged(now);
 }
 
 void BatchEstimate::Resume(quint32 now)
@@ -158,6 +181,8 @@ void BatchEstimate::Resume(quint32 now)
         return;
     m_pausedMs += now - *m_pausedAt;
     m_pausedAt.reset();
+    // The encoders were stopped: their speeds count from here.
+    JobsChanged(now);
 }
 
 quint32 BatchEstimate::RunningMs(quint32 now) const
@@ -166,18 +191,20 @@ quint32 BatchEstimate::RunningMs(quint32 now) const
     return (m_pausedAt ? *m_pausedAt : now) - m_start - m_pausedMs;
 }
 
-void BatchEstimate::AdvanceShare(quint32 runningMs)
+void BatchEstimate::JobsChanged(quint32 tick)
 {
-    // Each running job has an equal part of the machine: encoders use every core they can, so
-    // one left alone runs about as much faster as the others took from it.
-    if (!m_running.isEmpty() && runningMs > m_shareMs)
-        m_share += double(runningMs - m_shareMs) / double(m_running.size());
-    m_shareMs = runningMs;
+    m_amongFrom = tick;
+    for (Run &run : m_running)
+        run.among.reset();
 }
 
-void BatchEstimate::Observe(quint32 runningMs)
+void BatchEstimate::Observe(quint32 now)
 {
-    AdvanceShare(runningMs);
+    // Over a few seconds among the same jobs, an encoder's speed says how fast it can go.
+    constexpr double SettledMs = 3000.0;
+    m_nowMs = RunningMs(now);
+    AdvanceShare();
+    bool changed = false;
     for (auto it = m_running.begin(); it != m_running.end(); ++it) {
         if (!m_state.jobs.isValidIndex(it.key()))
             continue;
@@ -185,37 +212,49 @@ void BatchEstimate::Observe(quint32 runningMs)
         Run &run = *it;
         // The finishing passes keep pass 1's last time; seen there, it says nothing of cost.
         if (job.stage > JobStage::FirstPass) {
-            if (!run.passEndShare)
-                run.passEndShare = PassEndShare(run, MediaSeconds(job));
+            if (!run.passEndShare) {
+                run.passEndShare = ShareAt(PassEndMs(run, MediaSeconds(job), m_nowMs));
+                changed = true;
+            }
             continue;
         }
-        if (!(job.encodedTime > run.encoded))
+        if (!(job.encodedTime > run.last.encoded))
             continue;
-        run.encoded = qBound(0.0, job.encodedTime, MediaSeconds(job));
-        run.encodedShare = m_share;
-        if (!run.first)
-            run.first = {run.encoded, m_share};
+        run.last
+            = {qBound(0.0, job.encodedTime, MediaSeconds(job)), job.encoderCpuMs, job.statusTick};
+        run.lastMs = m_nowMs;
+        if (!run.first) {
+            run.first = run.last;
+            run.firstMs = m_nowMs;
+        }
+        // Signed: a line from before the jobs changed does not count among the new ones.
+        if (!run.among && qint32(run.last.tick - m_amongFrom) >= 0)
+            run.among = run.last;
+        if (run.MsAmong() >= SettledMs)
+            m_mostRate = qMax(m_mostRate, run.RateAmong());
     }
+    if (changed)
+        JobsChanged(now);
 }
 
 double BatchEstimate::BatchCost() const
 {
     double media = m_endedMedia;
-    double share = m_endedPassShare;
+    double cpuMs = m_endedCpuMs;
     for (const Run &run : std::as_const(m_running)) {
         if (run.first) {
-            media += run.encoded - run.first->first;
-            share += run.encodedShare - run.first->second;
+            media += run.last.encoded - run.first->encoded;
+            cpuMs += run.last.cpuMs - run.first->cpuMs;
         }
     }
-    if (media >= 1.0 && share > 0.0)
-        return share / media;
+    if (media >= 1.0 && cpuMs > 0.0)
+        return cpuMs / media;
     // Only first lines so far: their own times, the start included, say something at least.
     for (const Run &run : std::as_const(m_running)) {
-        media += run.encoded;
-        share += run.encodedShare - run.startShare;
+        media += run.last.encoded;
+        cpuMs += run.last.cpuMs;
     }
-    return media > 0.0 && share > 0.0 ? share / media : 0.0;
+    return media > 0.0 && cpuMs > 0.0 ? cpuMs / media : 0.0;
 }
 
 double BatchEstimate::StartLag() const
@@ -224,17 +263,50 @@ double BatchEstimate::StartLag() const
     int count = m_endedLagCount;
     for (const Run &run : std::as_const(m_running)) {
         if (run.first) {
-            lag += run.first->second - run.startShare;
+            lag += run.firstMs - run.startMs;
             ++count;
         }
     }
     return count > 0 ? lag / count : 0.0;
 }
 
-double BatchEstimate::PassEndShare(const Run &run, double length) const
+double BatchEstimate::MostRate() const
 {
-    const double cost = run.OwnCost() > 0.0 ? run.OwnCost() : BatchCost();
-    return qMin(m_share, run.encodedShare + qMax(0.0, length - run.encoded) * cost);
+    // An encoder keeps at least a core busy when nothing else runs; most of the phones'
+    // codecs encode on one.
+    return qMax(1.0, m_mostRate);
+}
+
+void BatchEstimate::AdvanceShare()
+{
+    if (!m_running.isEmpty() && m_nowMs > m_shareMs)
+        m_share += (m_nowMs - m_shareMs) * JobRate();
+    m_shareMs = m_nowMs;
+}
+
+double BatchEstimate::ShareAt(double ms) const
+{
+    return m_share - qMax(0.0, m_nowMs - ms) * JobRate();
+}
+
+double BatchEstimate::JobRate() const
+{
+    const int jobs = qMax(1, int(m_running.size()));
+    return MachineRate(jobs) / jobs;
+}
+
+double BatchEstimate::MachineRate(int jobs) const
+{
+    return qMin(MostRate() * qMax(1, jobs), qMax(double(m_cores), MostRate()));
+}
+
+double BatchEstimate::PassEndMs(const Run &run, double length, double nowMs)
+{
+    // From its last line on at the speed it had since its first.
+    if (!run.first || !(run.lastMs > run.firstMs) || !(run.last.encoded > run.first->encoded))
+        return qMin(nowMs, run.lastMs);
+    const double perMs = (run.last.encoded - run.first->encoded) / (run.lastMs - run.firstMs);
+    return qMin(nowMs, run.lastMs + qMax(0.0, length - run.last.encoded) / perMs);
 }
 
 double BatchEstimate::FinishingMs(double length) const
@@ -282,61 +354,112 @@ double BatchEstimate::CostFor(int row, double batchCost) const
     return cost > 0.0 ? cost : batchCost;
 }
 
-std::optional<double> BatchEstimate::Estimate() const
+double
+BatchEstimate::PlayOut(std::vector<Left> placed, const QList<Left> &waiting, size_t places) const
 {
-    const double batchCost = BatchCost();
-    if (!(batchCost > 0.0))
-        return std::nullopt;
-    const double startLag = StartLag();
-    // The machine time each job still needs: the running jobs hold places, the others wait.
-    std::vector<double> placed;
-    QList<double> waiting;
-    for (const int row : m_rows) {
-        if (m_ended.contains(row) || !m_state.jobs.isValidIndex(row))
-            continue;
-        const ConversionJob job = m_state.jobs.copyOut(row);
-        const double length = MediaSeconds(job);
-        const double finishing = FinishingMs(length);
-        const auto run = m_running.constFind(row);
-        if (run == m_running.cend()) {
-            waiting.append(startLag + length * CostFor(row, batchCost) + finishing);
-        } else if (run->passEndShare) {
-            // One that takes longer than the others did is not done at once: it needs
-            // about half again what it has had (its files or the disk may be slow).
-            const double had = m_share - *run->passEndShare;
-            placed.push_back(qMax(finishing - had, had / 2.0));
-        } else {
-            const double cost = run->OwnCost() > 0.0 ? run->OwnCost() : CostFor(row, batchCost);
-            placed.push_back((length - qBound(0.0, job.encodedTime, length)) * cost + finishing);
-        }
-    }
-    if (placed.empty())
-        return std::nullopt;
-    // The jobs holding places share the machine until the least of them is done; the next
-    // waiting job takes its place.
-    const size_t places = qMax(placed.size(), size_t(m_places));
+    // Less than this is done: what is left of a step is the arithmetic's.
+    constexpr double Done = 1e-6;
     qsizetype next = 0;
     double ms = 0.0;
-    for (;;) {
+    for (bool same = true;; same = false) {
         while (placed.size() < places && next < waiting.size())
             placed.push_back(waiting.at(next++));
         if (placed.empty())
             break;
-        const double least = *std::min_element(placed.cbegin(), placed.cend());
-        ms += least * double(placed.size());
-        for (double &left : placed)
-            left -= least;
-        std::erase_if(placed, [](double left) { return left <= 0.0; });
+        const auto working = std::count_if(
+            placed.cbegin(), placed.cend(), [](const Left &job) { return job.lagMs <= 0.0; });
+        // An equal part of the cores, as much as one encoder takes; while the jobs are those
+        // running now, the speeds they have had among them, taken in as they settle.
+        const double part = working > 0 ? MachineRate(int(working)) / double(working) : 0.0;
+        std::vector<double> rates(placed.size(), part);
+        double step = std::numeric_limits<double>::max();
+        for (size_t i = 0; i < placed.size(); ++i) {
+            const Left &job = placed[i];
+            if (job.lagMs > 0.0) {
+                step = qMin(step, job.lagMs);
+            } else if (job.cpuMs > 0.0) {
+                if (same && job.rateNow.has_value())
+                    rates[i] = *job.rateNow * job.weightNow + part * (1.0 - job.weightNow);
+                step = qMin(step, job.cpuMs / rates[i]);
+            } else {
+                step = qMin(step, job.finishing / part);
+            }
+        }
+        ms += step;
+        for (size_t i = 0; i < placed.size(); ++i) {
+            Left &job = placed[i];
+            if (job.lagMs > 0.0)
+                job.lagMs = job.lagMs - step > Done ? job.lagMs - step : 0.0;
+            else if (job.cpuMs > 0.0)
+                job.cpuMs = job.cpuMs - rates[i] * step > Done ? job.cpuMs - rates[i] * step : 0.0;
+            else
+                job.finishing
+                    = job.finishing - part * step > Done ? job.finishing - part * step : 0.0;
+        }
+        std::erase_if(placed, [](const Left &job) {
+            return job.lagMs <= 0.0 && job.cpuMs <= 0.0 && job.finishing <= 0.0;
+        });
     }
-    return ms / 1000.0;
+    return ms;
+}
+
+std::optional<double> BatchEstimate::Estimate() const
+{
+    // Among the same jobs this long, their own speeds are all that counts.
+    constexpr double TrustedMs = 5000.0;
+    const double batchCost = BatchCost();
+    if (!(batchCost > 0.0))
+        return std::nullopt;
+    const double startLag = StartLag();
+    // The time each job still needs: the running jobs hold places, the others wait.
+    std::vector<Left> placed;
+    QList<Left> waiting;
+    for (const int row : m_rows) {
+        if (m_ended.contains(row) || !m_state.jobs.isValidIndex(row))
+            continue;
+        const double length = MediaSeconds(m_state.jobs.copyOut(row));
+        const double finishing = FinishingMs(length);
+        const auto run = m_running.constFind(row);
+        if (run == m_running.cend()) {
+            Left left;
+            left.lagMs = startLag;
+            left.cpuMs = length * CostFor(row, batchCost);
+            left.finishing = finishing;
+            waiting.append(left);
+        } else if (run->passEndShare) {
+            // One that takes longer than the others did is not done at once: it needs
+            // about half again what it has had (its files or the disk may be slow).
+            const double had = m_share - *run->passEndShare;
+            Left left;
+            left.finishing = qMax(finishing - had, had / 2.0);
+            placed.push_back(left);
+        } else {
+            const double cost = run->OwnCost() > 0.0 ? run->OwnCost() : CostFor(row, batchCost);
+            Left left;
+            left.lagMs = run->first ? 0.0 : qMax(0.0, startLag - (m_nowMs - run->startMs));
+            left.cpuMs = (length - run->last.encoded) * cost;
+            left.finishing = finishing;
+            // Its speed among them, as processor time at its own cost: the cost of a media
+            // second changes along the source, and the speed shows it first.
+            if (run->SpeedAmong() > 0.0) {
+                left.rateNow = run->SpeedAmong() * cost;
+                left.weightNow = qMin(1.0, run->MsAmong() / TrustedMs);
+            }
+            placed.push_back(left);
+        }
+    }
+    if (placed.empty())
+        return std::nullopt;
+    const size_t places = qMax(placed.size(), size_t(m_places));
+    return PlayOut(std::move(placed), waiting, places) / 1000.0;
 }
 
 std::optional<double> BatchEstimate::SecondsLeft(quint32 now)
 {
     if (m_pausedAt || m_running.isEmpty())
         return std::nullopt;
+    Observe(now);
     const quint32 runningMs = RunningMs(now);
-    Observe(runningMs);
     if (runningMs < QuietMs && ShareDone() < QuietShare)
         return std::nullopt;
     std::optional<double> left = Estimate();

@@ -15,7 +15,11 @@ struct ConversionJob
     double framesPerSecond = 0.0;
     double encodedTime = 0.0;
     double encoderSpeed = 0.0; // media seconds per wall second, smoothed; 0 while unknown
-    int stage = 0;             // see JobStage
+    // The processor time the encoder had used when it reported encodedTime (milliseconds), and
+    // the tick count of that report; 0 while unknown. The time left weighs work with them.
+    double encoderCpuMs = 0.0;
+    quint32 statusTick = 0;
+    int stage = 0; // see JobStage
     int needsIntermediate = 0;
     QString intermediatePath;
     int intermediateDone = 0;

@@ -34,6 +34,8 @@ void JobList::resetProgress(const QList<int> &rows)
             job.framesPerSecond = 0.0;
             job.encodedTime = 0.0;
             job.encoderSpeed = 0.0;
+            job.encoderCpuMs = 0.0;
+            job.statusTick = 0;
             // A row of an earlier run would show its last stage ("Exporting", "Canceled")
             // until the batch reaches it, and keep showing it, and save it, when the batch is
             // stopped before then. Every row of the batch is not started until it starts.

@@ -2,6 +2,7 @@
 
 #include "engine/encoderstatus.h"
 #include "engine/jobslot.h"
+#include "engine/processcpu.h"
 #include "engine/sharedstate.h"
 #include "engine/tickcount.h"
 
@@ -12,10 +13,12 @@ JobProgress::JobProgress(SharedState &state, JobSlot &slot)
 
 void JobProgress::ParseEncoderOutput(std::string_view chunk)
 {
-    ParseEncoderOutput(chunk, TickCount());
+    ParseEncoderOutput(chunk, TickCount(), ProcessCpuMs(m_slot.ChildId(JobSlot::Child::Encoder)));
 }
 
-void JobProgress::ParseEncoderOutput(std::string_view chunk, quint32 now)
+void JobProgress::ParseEncoderOutput(std::string_view chunk,
+                                     quint32 now,
+                                     std::optional<double> cpuMs)
 {
     if (!m_state.jobs.isValidIndex(m_slot.jobIndex))
         return;
@@ -30,8 +33,12 @@ void JobProgress::ParseEncoderOutput(std::string_view chunk, quint32 now)
     }
     if (status.sizeKB)
         job.sizeKB = *status.sizeKB;
-    if (status.seconds)
+    if (status.seconds) {
         job.encodedTime = *status.seconds;
+        job.statusTick = now;
+        if (cpuMs)
+            job.encoderCpuMs = *cpuMs;
+    }
     // ffmpeg's figure is already an average since its start; this only evens out the jumps
     // of a stage that starts slower (probing, the first key frames).
     if (status.speed)

@@ -46,3 +46,9 @@ void JobSlot::SignalChild(Child child, int signal) const
     const QMutexLocker lock(&m_lock);
     SignalGroup(m_groups[int(child)], signal);
 }
+
+qint64 JobSlot::ChildId(Child child) const
+{
+    const QMutexLocker lock(&m_lock);
+    return m_groups[int(child)];
+}

@@ -32,6 +32,8 @@ struct JobSlot
     void ClearChild(Child child);
     // Sends the signal to the child's group, if one is recorded.
     void SignalChild(Child child, int signal) const;
+    // The child's process id (it leads its group), or 0 when none is recorded.
+    qint64 ChildId(Child child) const;
 
 private:
     mutable QMutex m_lock;

@@ -14,8 +14,9 @@
 // A batch to play: `jobs` jobs in waves of `atOnce`, each as the recorded run slowed by
 // `slower`, then `finishingMs` in the passes after pass 1 (the 3G2 type's remux and
 // checks). With pauseMs, the batch pauses once it has run pauseAtMs; `failing` (a job's
-// index) fails halfway through its pass 1. With `shared`, the jobs share the machine: a last
-// wave of fewer jobs runs as much faster.
+// index) fails halfway through its pass 1. The machine has a core for each job at once, and its
+// encoders keep one core busy; with `shared`, it has two for three: the jobs share them, and a
+// last wave of two runs as much faster.
 struct Batch
 {
     int jobs = 1;
@@ -70,6 +71,7 @@ private:
     static constexpr double Length = 300.0;
     static constexpr quint32 SampleEveryMs = 250;
     static constexpr quint32 Start = 1000;
+    static constexpr int SharedCores = 2;
     // No figure before this share of the media is done or this long.
     static constexpr double QuietShare = 0.05;
     static constexpr double QuietSeconds = 10.0;
@@ -104,10 +106,13 @@ private:
         }
         // Each wave's slowness, and when it starts.
         QList<double> slower;
+        QList<double> cpuRate; // processor ms a ms of each of its jobs
         QList<quint32> waveStarts{0};
+        const int cores = batch.shared ? SharedCores : batch.atOnce;
         for (int first = 0; first < batch.jobs; first += batch.atOnce) {
             const int count = qMin(batch.atOnce, batch.jobs - first);
             slower.append(batch.slower * (batch.shared ? double(count) / batch.atOnce : 1.0));
+            cpuRate.append(qMin(1.0, double(cores) / count));
             waveStarts.append(waveStarts.last()
                               + quint32(slower.last() / batch.slower
                                         * (m_runMs * batch.slower + batch.finishingMs)));
@@ -115,10 +120,12 @@ private:
         const quint32 totalMs = waveStarts.last();
         QList<Event> events;
         QList<double> jobSlower; // each job's
+        QList<double> jobCpu;    // processor ms of each of its recorded ms
         for (int job = 0; job < batch.jobs; ++job) {
             const int wave = job / batch.atOnce;
             const quint32 waveStart = waveStarts.at(wave);
             jobSlower.append(slower.at(wave));
+            jobCpu.append(slower.at(wave) * cpuRate.at(wave));
             const quint32 passMs = quint32(m_runMs * slower.at(wave));
             const quint32 waveMs = waveStarts.at(wave + 1) - waveStart;
             events.append({waveStart, Started, job, 0});
@@ -146,7 +153,7 @@ private:
         const auto wall = [&](quint32 ms) {
             return Start + ms + (batch.pauseMs > 0 && ms >= batch.pauseAtMs ? batch.pauseMs : 0);
         };
-        BatchEstimate estimate(state);
+        BatchEstimate estimate(state, cores);
         estimate.Start(rows, Start);
         std::vector<std::unique_ptr<JobSlot>> jobSlots;
         std::vector<std::unique_ptr<JobProgress>> progress;
@@ -196,7 +203,8 @@ private:
                                - (event.ms - startedAt.at(event.job)))
                                   / 1000.0)
                         .toStdString(),
-                    now);
+                    now,
+                    m_run.at(event.chunk).ms * jobCpu.at(event.job));
                 break;
             case Failed:
                 job.failed = 1;

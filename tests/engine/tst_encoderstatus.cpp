@@ -114,7 +114,7 @@ private slots:
         slot.jobStartTick = 1000;
         JobProgress progress(state, slot);
 
-        progress.ParseEncoderOutput(Ffmpeg51Status, 1000 + 9800);
+        progress.ParseEncoderOutput(Ffmpeg51Status, 1000 + 9800, std::nullopt);
         ConversionJob job = state.jobs.copyOut(1);
         QCOMPARE(job.framesPerSecond, 245 * 1000.0 / 9800);
         QCOMPARE(job.sizeKB, 580);
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(state.jobs.copyOut(0).sizeKB, 0);
 
         // A chunk without figures keeps them, and still repaints the cell.
-        progress.ParseEncoderOutput("[mp4 @ 0x1] warning\n", 20000);
+        progress.ParseEncoderOutput("[mp4 @ 0x1] warning\n", 20000, std::nullopt);
         QCOMPARE(state.jobs.copyOut(1).sizeKB, 580);
         QCOMPARE(repainter.calls.size(), 2);
         QCOMPARE(repainter.calls.last(), (QList<int>{1, 1, JobColumn::Progress}));
@@ -140,12 +140,12 @@ private slots:
         JobProgress progress(state, slot);
 
         slot.jobStartTick = 0xFFFFFF00u; // 256 ms before the wrap
-        progress.ParseEncoderOutput(Ffmpeg51Status, 0x000001F4u);
+        progress.ParseEncoderOutput(Ffmpeg51Status, 0x000001F4u, std::nullopt);
         const double speed = state.jobs.copyOut(0).framesPerSecond;
         QCOMPARE(speed, 245 * 1000.0 / (256 + 500));
 
         slot.jobStartTick = 5000;
-        progress.ParseEncoderOutput(Ffmpeg51Status, 5000);
+        progress.ParseEncoderOutput(Ffmpeg51Status, 5000, std::nullopt);
         QCOMPARE(state.jobs.copyOut(0).framesPerSecond, speed);
     }
 };
