@@ -18,13 +18,14 @@ struct SharedState;
 // How long the running batch still needs, from what the batch has measured. A job's pass 1 is
 // work in processor time: its media seconds at its own cost so far (processor milliseconds a
 // media second, read from its encoder); before it has one, at the cost the batch's jobs had
-// for their picture rates (pixels a second of the source). What takes wall time of its own
-// comes before and after: the encoder's start, and the finishing passes, as long as those of
-// the finished jobs were for their lengths (before any has finished, a tenth of pass 1 and the
-// start of a few programs). The batch then plays out with as many places as jobs ran at once,
-// each job not started taking the place that frees first. The jobs in pass 1 share the
-// machine's cores, none faster than the fastest one job has run: while the same jobs run, at
-// the speeds they have had together; after that, as the cores and that cap allow, so the
+// for their picture rates (pixels a second of the source). Before it comes the encoder's
+// start, in wall time. After it come the finishing passes, whose programs cannot be read: they
+// are measured on a clock of the machine time each running job has had, and cost as much as
+// those of the finished jobs did for their lengths (before any has finished, a tenth of pass 1
+// and the start of a few programs). The batch then plays out with as many places as jobs ran
+// at once, each job not started taking the place that frees first. The jobs share the
+// machine's cores, none faster than the fastest one encoder has run: while the same jobs run,
+// at the speeds they have had together; after that, as the cores and that cap allow, so the
 // last jobs speed up only as far as an encoder can. The figure rises only gradually.
 // Times are tick counts in milliseconds (TickCount); time spent paused does not count.
 // Threads: every member runs on the thread that runs the batch loop (the window's or the
@@ -112,8 +113,8 @@ private:
 
     // Milliseconds of the batch that were not paused.
     quint32 RunningMs(quint32 now) const;
-    // The jobs in pass 1 change: each one's speed among the others is measured anew from
-    // `tick` on.
+    // The running jobs or their passes change: each one's speed among the others is measured anew
+    // from `tick` on.
     void JobsChanged(quint32 tick);
     // Notes the running jobs' progress.
     void Observe(quint32 now);

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -27,6 +28,32 @@ private slots:
         QCOMPARE(job.encodedTime, 3.03);
         QVERIFY(job.framesPerSecond > 0);
         QCOMPARE(m_fixture->LogText(), QString());
+    }
+
+    // The time left weighs work in the encoder's processor time: each status line of a real
+    // ffmpeg brings it, no more than the wall time on every core.
+    void statusLinesCarryTheEncodersProcessorTime()
+    {
+        QElapsedTimer wall;
+        wall.start();
+        m_fixture->runner.RunWithPipes({"ffmpeg",
+                                        "-nostdin",
+                                        "-f",
+                                        "lavfi",
+                                        "-i",
+                                        "testsrc=size=640x480:rate=25:duration=20",
+                                        "-c:v",
+                                        "mpeg4",
+                                        "-f",
+                                        "null",
+                                        "-"});
+        m_fixture->runner.EndEncoder();
+        const ConversionJob job = m_fixture->state.jobs.copyOut(0);
+        QVERIFY(job.encodedTime > 19.0);
+        QVERIFY(job.statusTick != 0);
+        QVERIFY2(job.encoderCpuMs > 0.0
+                     && job.encoderCpuMs <= wall.elapsed() * QThread::idealThreadCount(),
+                 qPrintable(QString::number(job.encoderCpuMs)));
     }
 
     void childThatExitsAtOnceLeavesNoLogEntry()
