@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const quint32 now = provider.ConsumeIntegral<quint32>();
         const std::string chunk = provider.ConsumeBytesAsString(length);
         EncoderStatus::Parse(chunk);
-        progress.ParseEncoderOutput(chunk, now);
+        progress.ParseEncoderOutput(chunk, now, std::nullopt);
         const ProgressCell cell = ProgressCellOf(state.jobs.copyOut(0));
         FUZZ_CHECK(cell.progressMax < 0 || (cell.progressPos >= 0 && cell.progressPos <= 100));
     }
