@@ -24,9 +24,9 @@ struct SharedState;
 // those of the finished jobs did for their lengths (before any has finished, a tenth of pass 1
 // and the start of a few programs). The batch then plays out with as many places as jobs ran
 // at once, each job not started taking the place that frees first. The jobs share the
-// machine's cores, none faster than the fastest one encoder has run: while the same jobs run,
-// at the speeds they have had together; after that, as the cores and that cap allow, so the
-// last jobs speed up only as far as an encoder can. The figure rises only gradually.
+// machine's cores, none faster than one encoder alone can run (MostRate): while the same jobs
+// run, at the speeds they have had together; after that, as the cores and that cap allow, so
+// the last jobs speed up only as far as an encoder can. The figure rises only gradually.
 // Times are tick counts in milliseconds (TickCount); time spent paused does not count.
 // Threads: every member runs on the thread that runs the batch loop (the window's or the
 // console's); SecondsLeft learns the jobs' progress, which their own threads write into the
