@@ -87,9 +87,9 @@ private:
         // of its own, not one for each media second.
         std::optional<Status> first;
         double firstMs = 0.0;
-        // Its first status line since the jobs in pass 1 last changed: its speed among them.
+        // Its first status line since the running jobs last changed: its speed among them.
         std::optional<Status> among;
-        std::optional<double> passEndShare; // once it is in its finishing passes
+        std::optional<double> passEndShare; // machine-time clock, once in its finishing passes
         // Processor milliseconds a media second since its first status line, once that says
         // something; 0 before.
         double OwnCost() const;
