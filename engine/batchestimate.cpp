@@ -374,31 +374,24 @@ BatchEstimate::PlayOut(std::vector<Left> placed, const QList<Left> &waiting, siz
         // An equal part of the cores, as much as one encoder takes; while the jobs are those
         // running now, the speeds they have had among them, taken in as they settle.
         const double part = working > 0 ? MachineRate(int(working)) / double(working) : 0.0;
-        std::vector<double> rates(placed.size(), part);
+        // Each job's stage: what is left of it, and how much of that a millisecond does. Its
+        // start is wall time.
+        std::vector<std::pair<double *, double>> stages;
         double step = std::numeric_limits<double>::max();
-        for (size_t i = 0; i < placed.size(); ++i) {
-            const Left &job = placed[i];
-            if (job.lagMs > 0.0) {
-                step = qMin(step, job.lagMs);
-            } else if (job.cpuMs > 0.0) {
-                if (same && job.rateNow.has_value())
-                    rates[i] = *job.rateNow * job.weightNow + part * (1.0 - job.weightNow);
-                step = qMin(step, job.cpuMs / rates[i]);
-            } else {
-                step = qMin(step, job.finishing / part);
-            }
+        for (Left &job : placed) {
+            if (job.lagMs > 0.0)
+                stages.push_back({&job.lagMs, 1.0});
+            else if (job.cpuMs > 0.0)
+                stages.push_back(
+                    {&job.cpuMs,
+                     same ? job.rateNow * job.weightNow + part * (1.0 - job.weightNow) : part});
+            else
+                stages.push_back({&job.finishing, part});
+            step = qMin(step, *stages.back().first / stages.back().second);
         }
         ms += step;
-        for (size_t i = 0; i < placed.size(); ++i) {
-            Left &job = placed[i];
-            if (job.lagMs > 0.0)
-                job.lagMs = job.lagMs - step > Done ? job.lagMs - step : 0.0;
-            else if (job.cpuMs > 0.0)
-                job.cpuMs = job.cpuMs - rates[i] * step > Done ? job.cpuMs - rates[i] * step : 0.0;
-            else
-                job.finishing
-                    = job.finishing - part * step > Done ? job.finishing - part * step : 0.0;
-        }
+        for (const auto &[left, rate] : stages)
+            *left = *left - rate * step > Done ? *left - rate * step : 0.0;
         std::erase_if(placed, [](const Left &job) {
             return job.lagMs <= 0.0 && job.cpuMs <= 0.0 && job.finishing <= 0.0;
         });
@@ -444,10 +437,8 @@ std::optional<double> BatchEstimate::Estimate() const
             left.finishing = finishing;
             // Its speed among them, as processor time at its own cost: the cost of a media
             // second changes along the source, and the speed shows it first.
-            if (run->SpeedAmong() > 0.0) {
-                left.rateNow = run->SpeedAmong() * cost;
-                left.weightNow = qMin(1.0, run->MsAmong() / TrustedMs);
-            }
+            left.rateNow = run->SpeedAmong() * cost;
+            left.weightNow = left.rateNow > 0.0 ? qMin(1.0, run->MsAmong() / TrustedMs) : 0.0;
             placed.push_back(left);
         }
     }

@@ -107,8 +107,8 @@ private:
         double lagMs = 0.0;
         double cpuMs = 0.0;
         double finishing = 0.0;
-        std::optional<double> rateNow;
-        double weightNow = 0.0; // how far rateNow has settled, from 0 to 1
+        double rateNow = 0.0;   // processor ms a ms
+        double weightNow = 0.0; // how far rateNow has settled, from 0 (not known) to 1
     };
 
     // Milliseconds of the batch that were not paused.

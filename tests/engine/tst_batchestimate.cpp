@@ -109,14 +109,14 @@ private:
         }
         // Each wave's slowness, and when it starts.
         QList<double> slower;
-        QList<double> cpuRate; // processor ms a ms of each of its jobs
         QList<quint32> waveStarts{0};
         const int cores = batch.shared ? SharedCores : batch.atOnce;
         const auto rate = [cores](int count) { return qMin(AloneRate, double(cores) / count); };
+        // Every job does the same work: a wave slower for sharing has as little of the cores.
+        const double cpuPerRecordedMs = batch.slower * rate(batch.atOnce);
         for (int first = 0; first < batch.jobs; first += batch.atOnce) {
             const int count = qMin(batch.atOnce, batch.jobs - first);
             slower.append(batch.slower * rate(batch.atOnce) / rate(count));
-            cpuRate.append(rate(count));
             waveStarts.append(waveStarts.last()
                               + quint32(slower.last() / batch.slower
                                         * (m_runMs * batch.slower + batch.finishingMs)));
@@ -124,12 +124,10 @@ private:
         const quint32 totalMs = waveStarts.last();
         QList<Event> events;
         QList<double> jobSlower; // each job's
-        QList<double> jobCpu;    // processor ms of each of its recorded ms
         for (int job = 0; job < batch.jobs; ++job) {
             const int wave = job / batch.atOnce;
             const quint32 waveStart = waveStarts.at(wave);
             jobSlower.append(slower.at(wave));
-            jobCpu.append(slower.at(wave) * cpuRate.at(wave));
             const quint32 passMs = quint32(m_runMs * slower.at(wave));
             const quint32 waveMs = waveStarts.at(wave + 1) - waveStart;
             events.append({waveStart, Started, job, 0});
@@ -208,7 +206,7 @@ private:
                                   / 1000.0)
                         .toStdString(),
                     now,
-                    m_run.at(event.chunk).ms * jobCpu.at(event.job));
+                    m_run.at(event.chunk).ms * cpuPerRecordedMs);
                 break;
             case Failed:
                 job.failed = 1;
